@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test inside a private network namespace
+# (only loopback exists there), with a fresh home, configuration and temporary folder.
+# Extra arguments go to ctest (e.g. -R Plist).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$top/build}
+bash "$top/scripts/install-deps.sh"
+bash "$top/scripts/build.sh"
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/brevanto-run-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch"/{home,config,runtime,tmp}
+chmod 700 "$scratch/runtime"
+
+inner="ip link set lo up && cd '$build' && exec ctest --output-on-failure -j $(nproc) $*"
+unshare_args=(--net)
+[[ $(id -u) -eq 0 ]] || unshare_args=(--user --map-root-user --net)
+set +e
+env QT_QPA_PLATFORM=offscreen HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
+    XDG_RUNTIME_DIR="$scratch/runtime" TMPDIR="$scratch/tmp" \
+    unshare "${unshare_args[@]}" bash -c "$inner"
+status=$?
+exit $status
