@@ -1,0 +1,29 @@
+// Whole-file writes that never leave a half-written file: the bytes go to a temporary file in
+// the target's folder, are flushed to disk, and the temporary file is renamed over the target.
+// The replaced file's permission bits, owner (where allowed) and `user.` metadata (type,
+// creator, comment, fork, creation date) carry over to the new one. A symbolic link stays a
+// link: the file it points to is the one replaced. On any failure the old file stays as it was,
+// the temporary file is removed and the error comes back.
+// Any thread; two writers of one file at once end with one of their contents, whole.
+#pragma once
+
+#include "FSRef.h"
+#include "MacTypes.h"
+
+#include <cstddef>
+#include <string_view>
+
+enum class WholeFileMode {
+    ExistingOnly,    // a missing target: fnfErr, nothing written
+    CreateIfMissing, // a missing target is created (mode 0666 less the umask)
+};
+
+OSErr WriteWholeFileAtomically(std::string_view path, const void* bytes, size_t count,
+                               WholeFileMode mode);
+inline OSErr WriteWholeFileAtomically(const FSRef& ref, const void* bytes, size_t count)
+{
+    return WriteWholeFileAtomically(ref.path, bytes, count, WholeFileMode::ExistingOnly);
+}
+
+// Reads a whole file. fnfErr when missing, notAFileErr for a folder, ioErr for a short read.
+OSErr ReadWholeFileBytes(std::string_view path, std::string* bytes);
