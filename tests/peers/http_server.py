@@ -1,0 +1,243 @@
+#!/usr/bin/python3
+"""HTTP test peer for the web-access tests.
+
+Listens on two free loopback ports (the second is "another origin"), plain or TLS, and prints
+"PORTS <first> <second>" on standard output once both listen. Every request is appended to the
+log file (one JSON object per line: port, method, path, headers) before it is answered.
+
+Routes (GET and HEAD):
+  /body?size=N            N bytes of 'a'..'z' (default: "hello body")
+  /empty                  200 with an empty body
+  /redirect/N             302 to /redirect/N-1; /redirect/0 is /body; /moved is a 301 to /body
+  /loop                   302 to itself
+  /to-file                302 to file:///etc/hostname
+  /to-second              302 to /auth on the second port
+  /auth                   401 with realm "Brevanto Test" unless an Authorization header came
+  /status/CODE            that status with the body "status CODE page"
+  /stall-before?s=S       waits S seconds before answering
+  /stall-after?s=S        sends "partial body" without a length, then waits S seconds
+  /trickle?n=N&gap=G      N bytes, one every G seconds, with a length
+  /large?size=N           N bytes, streamed
+  /fields                 Date (twice), Last-Modified, Content-Type, Location, WWW-Authenticate
+  /gzip                   "decoded body" sent gzip-encoded
+  /echo-ua                the User-Agent as body
+  /echo-path              the request path as body
+  /echo-headers           the request header lines as body
+  /static/NAME            the file NAME under --root, typed by extension
+"""
+import argparse
+import gzip
+import json
+import mimetypes
+import os
+import socket
+import ssl
+import sys
+import threading
+import time
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+LOG_LOCK = threading.Lock()
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "BrevantoTestPeer/1.0"
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def record(self):
+        entry = {
+            "port": self.server.server_address[1],
+            "method": self.command,
+            "path": self.path,
+            "headers": [[k, v] for k, v in self.headers.items()],
+        }
+        with LOG_LOCK:
+            with open(self.server.log_path, "a", encoding="utf-8") as log:
+                log.write(json.dumps(entry) + "\n")
+
+    def do_HEAD(self):
+        self.dispatch(head=True)
+
+    def do_GET(self):
+        self.dispatch(head=False)
+
+    def send_body(self, status, body, content_type="text/plain; charset=utf-8", extra=()):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+        if not self.head:
+            self.wfile.write(body)
+
+    def redirect(self, location, status=302):
+        self.send_body(status, b"moved", extra=[("Location", location)])
+
+    def dispatch(self, head):
+        self.head = head
+        self.record()
+        parsed = urllib.parse.urlsplit(self.path)
+        query = dict(urllib.parse.parse_qsl(parsed.query))
+        path = parsed.path
+        try:
+            self.route(path, query)
+        except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
+            self.close_connection = True
+
+    def route(self, path, query):
+        if path == "/body":
+            size = int(query.get("size", "-1"))
+            body = b"hello body" if size < 0 else bytes(97 + i % 26 for i in range(size))
+            return self.send_body(200, body)
+        if path == "/empty":
+            return self.send_body(200, b"")
+        if path.startswith("/redirect/"):
+            n = int(path.rsplit("/", 1)[1])
+            return self.redirect("/body" if n <= 0 else "/redirect/%d" % (n - 1))
+        if path == "/moved":
+            return self.redirect("/body", 301)
+        if path == "/loop":
+            return self.redirect("/loop")
+        if path == "/to-file":
+            return self.redirect("file:///etc/hostname")
+        if path == "/to-second":
+            scheme = "https" if self.server.tls else "http"
+            return self.redirect("%s://127.0.0.1:%d/auth" % (scheme, self.server.second_port))
+        if path == "/auth":
+            if self.headers.get("Authorization"):
+                return self.send_body(200, b"welcome")
+            return self.send_body(401, b"who are you",
+                                  extra=[("WWW-Authenticate", 'Basic realm="Brevanto Test"')])
+        if path.startswith("/status/"):
+            code = int(path.rsplit("/", 1)[1])
+            return self.send_body(code, b"status %d page" % code)
+        if path == "/stall-before":
+            time.sleep(float(query.get("s", "5")))
+            return self.send_body(200, b"late")
+        if path == "/stall-after":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.end_headers()
+            if not self.head:
+                self.wfile.write(b"partial body")
+                self.wfile.flush()
+            time.sleep(float(query.get("s", "5")))
+            self.close_connection = True
+            return
+        if path == "/trickle":
+            n = int(query.get("n", "10"))
+            gap = float(query.get("gap", "0.2"))
+            self.send_response(200)
+            self.send_header("Content-Length", str(n))
+            self.end_headers()
+            if not self.head:
+                for _ in range(n):
+                    self.wfile.write(b"t")
+                    self.wfile.flush()
+                    time.sleep(gap)
+            return
+        if path == "/large":
+            size = int(query.get("size", str(1 << 20)))
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Length", str(size))
+            self.end_headers()
+            if not self.head:
+                block = b"x" * 65536
+                left = size
+                while left > 0:
+                    part = block[:min(left, len(block))]
+                    self.wfile.write(part)
+                    left -= len(part)
+            return
+        if path == "/fields":
+            body = b"<html><body>fields</body></html>"
+            self.send_response_only(200)
+            self.send_header("Date", "Tue, 15 Nov 1994 08:12:31 GMT")
+            self.send_header("Date", "Wed, 16 Nov 1994 09:00:00 GMT")
+            self.send_header("Last-Modified", "Mon, 14 Nov 1994 07:00:00 GMT")
+            self.send_header("Content-Type", "text/html; charset=utf-8")
+            self.send_header("Location", "/elsewhere")
+            self.send_header("WWW-Authenticate", 'Basic realm="Field Realm"')
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            if not self.head:
+                self.wfile.write(body)
+            return
+        if path == "/gzip":
+            return self.send_body(200, gzip.compress(b"decoded body"),
+                                  extra=[("Content-Encoding", "gzip")])
+        if path == "/echo-ua":
+            return self.send_body(200, (self.headers.get("User-Agent") or "").encode())
+        if path == "/echo-path":
+            return self.send_body(200, self.path.encode())
+        if path == "/echo-headers":
+            lines = "".join("%s: %s\n" % (k, v) for k, v in self.headers.items())
+            return self.send_body(200, lines.encode())
+        if path.startswith("/static/"):
+            return self.static(urllib.parse.unquote(path[len("/static/"):]))
+        return self.send_body(404, b"no such route")
+
+    def static(self, name):
+        root = os.path.realpath(self.server.root)
+        full = os.path.realpath(os.path.join(root, name))
+        if not full.startswith(root + os.sep) or not os.path.isfile(full):
+            return self.send_body(404, b"no such file")
+        with open(full, "rb") as f:
+            body = f.read()
+        kind = mimetypes.guess_type(full)[0] or "application/octet-stream"
+        return self.send_body(200, body, kind)
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self, address, args, context):
+        super().__init__(address, Handler)
+        self.log_path = args.log
+        self.root = args.root
+        self.tls = context is not None
+        self.second_port = 0
+        if context is not None:
+            # The handshake runs in the request's thread, so a failing client blocks no one.
+            self.socket = context.wrap_socket(self.socket, server_side=True,
+                                              do_handshake_on_connect=False)
+
+    def handle_error(self, request, client_address):
+        pass  # clients that give up (time-outs, refused certificates) are part of the tests
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--log", required=True)
+    parser.add_argument("--root", default=".")
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
+    args = parser.parse_args()
+
+    context = None
+    if args.cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.cert, args.key)
+
+    first = Server(("127.0.0.1", 0), args, context)
+    second = Server(("127.0.0.1", 0), args, context)
+    first.second_port = second.second_port = second.server_address[1]
+    for server in (first, second):
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+    print("PORTS %d %d" % (first.server_address[1], second.server_address[1]), flush=True)
+    # Ends when the test closes our standard input (or kills us).
+    try:
+        sys.stdin.read()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    main()
