@@ -2,6 +2,7 @@
 
 #include "CFPropertyListLimits.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -79,9 +80,10 @@ void Writer::WriteReal(double real, int level)
         return SimpleElement("real", "nan", level);
     if (std::isinf(real))
         return SimpleElement("real", real > 0 ? "+infinity" : "-infinity", level);
+    // to_chars, unlike printf, never takes the locale's decimal comma.
     char text[40];
-    std::snprintf(text, sizeof text, "%.17g", real);
-    SimpleElement("real", text, level);
+    const auto result = std::to_chars(text, text + sizeof text, real, std::chars_format::general, 17);
+    SimpleElement("real", QByteArray(text, result.ptr - text), level);
 }
 
 void Writer::WriteDate(double seconds, int level)
