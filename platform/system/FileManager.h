@@ -32,6 +32,14 @@ bool IsValidFileName(std::string_view name);
 // the path as given). A missing item, also a dangling link: fnfErr; empty path: paramErr.
 OSErr FSPathMakeRef(std::string_view path, FSRef* ref, bool* isDirectory = nullptr);
 OSErr FSPathMakeRef(const QString& path, FSRef* ref, bool* isDirectory = nullptr);
+inline OSErr FSPathMakeRef(const char* path, FSRef* ref, bool* isDirectory = nullptr)
+{
+    return FSPathMakeRef(std::string_view(path ? path : ""), ref, isDirectory);
+}
+inline OSErr FSPathMakeRef(const std::string& path, FSRef* ref, bool* isDirectory = nullptr)
+{
+    return FSPathMakeRef(std::string_view(path), ref, isDirectory);
+}
 
 // The item's POSIX path; fnfErr when it no longer exists.
 OSErr FSRefMakePath(const FSRef& ref, std::string* path);
@@ -41,6 +49,14 @@ OSErr FSRefMakePath(const FSRef& ref, char* buffer, size_t size);
 // FSRef of `name` inside the folder `parent`: fnfErr when missing, bdNamErr for a bad name.
 OSErr FSMakeFSRefUnicode(const FSRef& parent, std::string_view name, FSRef* ref);
 OSErr FSMakeFSRefUnicode(const FSRef& parent, const QString& name, FSRef* ref);
+inline OSErr FSMakeFSRefUnicode(const FSRef& parent, const char* name, FSRef* ref)
+{
+    return FSMakeFSRefUnicode(parent, std::string_view(name ? name : ""), ref);
+}
+inline OSErr FSMakeFSRefUnicode(const FSRef& parent, const std::string& name, FSRef* ref)
+{
+    return FSMakeFSRefUnicode(parent, std::string_view(name), ref);
+}
 
 // Same item (device and inode): noErr; different items: errFSRefsDifferent; either gone: fnfErr.
 OSErr FSCompareFSRefs(const FSRef& a, const FSRef& b);
