@@ -238,6 +238,11 @@ size_t CString256::Length() const
     return std::strlen(text);
 }
 
+bool CString256::operator==(const CString256& other) const
+{
+    return std::strcmp(text, other.text) == 0;
+}
+
 bool CString256::StartsWith(const char* prefix, bool noCase) const
 {
     return FixedStringOps::StartsWith(text, prefix, noCase);

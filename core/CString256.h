@@ -71,6 +71,7 @@ public:
     char* CharAt(size_t index) { return text + index; }  // no bounds check
     const char* CharAt(size_t index) const { return text + index; }
     size_t Length() const;
+    bool operator==(const CString256& other) const;  // same bytes
     bool StartsWith(const char* prefix, bool noCase = false) const;
     bool StartsWithNoCase(const char* prefix) const { return StartsWith(prefix, true); }
     bool EndsWith(const char* suffix, bool noCase = false) const;

@@ -1,7 +1,10 @@
 #include "CText.h"
 
+#include "FileManager.h"
 #include "HeaderWordEncoder.h"
+#include "LDynamicBuffer.h"
 #include "MemoryBlocks.h"
+#include "WholeFileWrite.h"
 #include "TextHelpers.h"
 
 #include <algorithm>
@@ -734,4 +737,114 @@ void CText::EncodeHeaderWord()
     if (encoded.size() == size_t(length) && std::memcmp(encoded.data(), buffer, encoded.size()) == 0)
         return;
     ReplaceBytes(0, length, encoded.data(), encoded.size());
+}
+
+// --- Files --------------------------------------------------------------------------------------
+
+CText::CText(const FSSpec& file)
+{
+    LoadFSSpec(file);
+}
+
+CText::CText(const FSSpec& file, SInt32 textStep)
+    : step(ValidStep(textStep))
+{
+    LoadFSSpec(file);
+}
+
+// The whole file at path, NULs turned into spaces; false when it cannot be read or its size
+// does not fit a text.
+bool CText::ReadFileBytes(const std::string& path, std::string& bytes) const
+{
+    FSRef ref;
+    FSItemInfo info;
+    if (FSPathMakeRef(path, &ref) != noErr || FSGetItemInfo(ref, &info) != noErr)
+        return false;
+    if (info.isDirectory || info.dataLogicalSize > uint64_t(kMaxCapacity - 1))
+        return false;
+    if (ReadWholeFileBytes(path, &bytes) != noErr || bytes.size() > size_t(kMaxCapacity - 1))
+        return false;
+    std::replace(bytes.begin(), bytes.end(), '\0', ' ');
+    return true;
+}
+
+void CText::LoadFSSpec(const FSSpec& file)
+{
+    LoadPath(file.Path().c_str());
+}
+
+void CText::LoadFSRef(const FSRef& file)
+{
+    LoadPath(file.CPath());
+}
+
+void CText::LoadPath(const char* path)
+{
+    std::string bytes;
+    if (path == nullptr || !ReadFileBytes(path, bytes))
+        bytes.clear();
+    SetBytes(bytes.data(), bytes.size());
+}
+
+void CText::ReadPath(const char* path)
+{
+    FSRef ref;
+    if (path == nullptr || FSPathMakeRef(std::string_view(path), &ref) != noErr)
+        return;
+    LoadFSRef(ref);
+}
+
+void CText::ReadFromStream(const LDynamicBuffer& stream)
+{
+    FSSpec backing;
+    if (!stream.IsBufferInMemory() && stream.GetBufferFile(backing)) {
+        LoadFSSpec(backing);
+        return;
+    }
+    SetBytes(stream.GetBufferBytes(), size_t(std::max<SInt32>(stream.GetBufferLength(), 0)));
+}
+
+void CText::AppendFile(const FSSpec& file)
+{
+    AppendFile(file.Path().c_str());
+}
+
+void CText::AppendFile(const char* path)
+{
+    std::string bytes;
+    if (path == nullptr || !ReadFileBytes(path, bytes))
+        return;
+    AppendBytes(bytes.data(), long(bytes.size()));
+}
+
+OSErr CText::WriteFileBytes(const std::string& path, bool createIfMissing) const
+{
+    if (path.empty())
+        return paramErr;
+    const char* bytes = buffer ? buffer : "";
+    size_t count = buffer ? size_t(length) : 0;
+    auto mode = createIfMissing ? WholeFileMode::CreateIfMissing : WholeFileMode::ExistingOnly;
+    return WriteWholeFileAtomically(path, bytes, count, mode);
+}
+
+OSErr CText::WriteToFSRef(const FSRef& file) const
+{
+    if (file.IsEmpty())
+        return fnfErr;
+    return WriteFileBytes(file.path, false);
+}
+
+OSErr CText::ReplaceFileAtPath(const char* path) const
+{
+    return WriteFileBytes(path ? path : "", true);
+}
+
+OSErr CText::WriteFSSpec(const FSSpec& file) const
+{
+    return WriteFileBytes(file.Path(), true);
+}
+
+OSErr CText::WritePath(const char* path) const
+{
+    return WriteFileBytes(path ? path : "", true);
 }

@@ -16,10 +16,15 @@
 #pragma once
 
 #include "CString256.h"
+#include "FSRef.h"
+#include "FSSpec.h"
 #include "MacTypes.h"
 
 #include <QString>
 #include <cstdint>
+#include <string>
+
+class LDynamicBuffer;
 
 class CText {
 public:
@@ -32,6 +37,8 @@ public:
     CText(const char* source, SInt32 step);
     CText(const char* first, const char* last);  // bytes first..last inclusive; last < first: no buffer
     explicit CText(SInt32 number);
+    explicit CText(const FSSpec& file);        // the whole file, as LoadFSSpec
+    CText(const FSSpec& file, SInt32 step);
     CText(const CText& other);
     CText& operator=(const CText& other);
     CText& operator=(const char* source);
@@ -124,6 +131,27 @@ public:
     // The header-safe form (see CHeaderWordEncoder); no length cut.
     void EncodeHeaderWord();
 
+    // Reading whole files (symbolic links followed). The text becomes the file's bytes with
+    // every NUL turned into a space, sized afresh; a file that cannot be read, or is too large
+    // for 32-bit sizes, gives the empty text. The forms differ only in naming the file.
+    void LoadFSSpec(const FSSpec& file);
+    void ReadFSSpec(const FSSpec& file) { LoadFSSpec(file); }
+    void LoadFSRef(const FSRef& file);
+    void ReadFSRef(const FSRef& file) { LoadFSRef(file); }
+    void LoadPath(const char* path);           // a missing file gives ""; nothing is created
+    void ReadPath(const char* path);           // a path naming nothing leaves the text unchanged
+    void ReadFromStream(const LDynamicBuffer& stream);  // the stream's bytes as they are
+    void AppendFile(const FSSpec& file);       // appends what LoadFSSpec would read
+    void AppendFile(const char* path);
+
+    // Writing whole files: the text's bytes replace the file's content atomically (a temporary
+    // file renamed over it; the file's mode and metadata stay) and the result code comes back;
+    // on failure the old file stays as it was.
+    OSErr WriteToFSRef(const FSRef& file) const;        // a missing file: fnfErr, nothing written
+    OSErr ReplaceFileAtPath(const char* path) const;    // creates the file when missing
+    OSErr WriteFSSpec(const FSSpec& file) const;        // creates the file when missing
+    OSErr WritePath(const char* path) const;            // creates the file when missing
+
     CString256 label;        // the text's name; only the assignments touch it
     char* buffer = nullptr;  // capacity + 1 bytes, or null
     SInt32 length = 0;
@@ -143,6 +171,8 @@ private:
     SInt32 Search(const char* needle, SInt32 from, bool noCase) const;
     bool FindSpan(const char* start, const char* end, SInt32 from, bool noCase, Span& span) const;
     bool SetBytes(const char* bytes, size_t count);
+    bool ReadFileBytes(const std::string& path, std::string& bytes) const;
+    OSErr WriteFileBytes(const std::string& path, bool createIfMissing) const;
     bool MakeRoom(int64_t needed);
     void ReplaceBytes(SInt32 first, SInt32 count, const char* bytes, size_t newCount);
     bool ReplaceFirstAt(const char* find, const char* replacement, SInt32 offset, bool noCase);
