@@ -1,7 +1,10 @@
-// Program entry. Until the application object and its windows exist, the program runs its
-// event loop without a window, says which version it is and quits on SIGINT or SIGTERM.
-#include <QApplication>
+// Program entry. Until the application object and its windows exist, the program runs the
+// toolbox's loop without a window, says which version it is and quits on SIGINT or SIGTERM.
+#include "LApplication.h"
+#include "ToolboxCommands.h"
+
 #include <QSocketNotifier>
+
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
@@ -19,16 +22,21 @@ void OnQuitSignal(int)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
+    LApplication app(&argc, argv);
     std::printf("Brevanto %s\n", BREVANTO_VERSION);
     std::fflush(stdout);
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0)
         return 1;
     QSocketNotifier notifier(gSignalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QApplication::quit);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&app] {
+        char byte;
+        [[maybe_unused]] ssize_t got = ::read(gSignalPipe[0], &byte, 1);
+        app.DoQuit(kAENo);
+    });
     std::signal(SIGINT, OnQuitSignal);
     std::signal(SIGTERM, OnQuitSignal);
-    return app.exec();
+    app.Run();
+    app.CleanUp();
+    return 0;
 }
