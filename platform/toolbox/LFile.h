@@ -7,6 +7,7 @@
 #pragma once
 
 #include "../system/FSSpec.h"
+#include "../system/FileErrors.h"
 #include "MacTypes.h"
 
 // Fork permissions.
