@@ -13,5 +13,7 @@ echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+# Only postfix's test tools are used: its mail daemon stays unconfigured and never starts.
+echo "postfix postfix/main_mailer_type select No configuration" | "${sudo_cmd[@]}" debconf-set-selections
 "${sudo_cmd[@]}" apt-get update -qq || true
 "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
