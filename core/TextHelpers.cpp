@@ -436,7 +436,7 @@ QString ReplacePercentEscapes(const QString& source)
     if (source.isNull())
         return QString();
     QByteArray decoded = QByteArray::fromPercentEncoding(source.toUtf8());
-    QStringDecoder toUtf16(QStringDecoder::Utf8);
+    QStringDecoder toUtf16(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = toUtf16(decoded);
     if (toUtf16.hasError())
         return QString();
