@@ -4,7 +4,10 @@
 // The list keeps one walk cursor: Rewind and Next are how callers iterate, and Contains, Remove,
 // RemoveAll, AppendAll (on its argument), operator== (on both lists), Sort and Append all move
 // it, so a caller rewinds before every walk and calls none of those on the list it is walking.
-// Elements compare through CListEquals (operator== unless an element type overloads it).
+// Elements compare through CListEquals (operator== unless an element type overloads it; fixed
+// strings and texts compare their bytes with strcmp). Lists of fixed strings also take C strings:
+// the string is first cut as the element would hold it (on a character boundary), so Contains
+// and AppendUnique see a long path the way Append stored it.
 // One thread at a time per list; the node pool is shared by all lists of a type and locked.
 // Failures: a node block that cannot be allocated, or an element copy that throws, leaves the
 // list unchanged and the node back in its pool.
@@ -14,12 +17,17 @@
 #include "NodePool.h"
 
 #include <cstddef>
+#include <type_traits>
+
+class CString256;
+class CText;
 
 template <class T>
 struct elem : CListNode {
     T value;
 
-    explicit elem(const T& source)
+    template <class Source>
+    explicit elem(const Source& source)
         : value(source)
     {
     }
@@ -36,6 +44,14 @@ bool CListEquals(const T& value, const A& argument)
 {
     return value == argument;
 }
+
+bool CListEquals(const CString256& value, const CString256& other);
+bool CListEquals(const CText& value, const CText& other);
+
+// Element types made from a C string only on request (the fixed strings): their lists take C
+// strings as well as elements.
+template <class T>
+concept CListCStringElement = std::is_constructible_v<T, const char*> && !std::is_convertible_v<const char*, T>;
 
 template <class T>
 class CList : public CListCore {
@@ -72,6 +88,11 @@ public:
     ~CList() { RemoveAll(); }
 
     void Append(const T& value) { LinkAtEnd(new Node(value)); }
+    void Append(const char* text)
+        requires CListCStringElement<T>
+    {
+        LinkAtEnd(new Node(text));
+    }
 
     // Appends only when no equal element is present; true when it appended.
     bool AppendUnique(const T& value)
@@ -80,6 +101,11 @@ public:
             return false;
         Append(value);
         return true;
+    }
+    bool AppendUnique(const char* text)
+        requires CListCStringElement<T>
+    {
+        return AppendUnique(T(text));
     }
 
     // Appends a copy of every element of other, in order; nothing when other is this list.
@@ -103,6 +129,11 @@ public:
         }
         return false;
     }
+    bool Contains(const char* text) const
+        requires CListCStringElement<T>
+    {
+        return Contains(T(text));
+    }
 
     // Removes the first equal element only; the cursor stays on its successor.
     bool Remove(const T& value)
@@ -118,6 +149,11 @@ public:
             previous = node;
         }
         return false;
+    }
+    bool Remove(const char* text)
+        requires CListCStringElement<T>
+    {
+        return Remove(T(text));
     }
 
     void RemoveAll() noexcept
@@ -176,3 +212,8 @@ public:
 private:
     static const T& ValueOf(const CListNode* node) { return static_cast<const Node*>(node)->value; }
 };
+
+// The n-th path's last component (n counted from 1): the text after its last "/" goes to leaf.
+// Nothing is written when n is below 1 or past the end, or the path holds no "/". Walks the
+// list's cursor from the head.
+void GetLeafNameAt(CList<CString256>& paths, SInt32 n, CString256& leaf);

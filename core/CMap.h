@@ -2,7 +2,10 @@
 // entry (Link<K, V>) in `links`, in the order the entries were inserted; emptying the map walks
 // that list, and callers walk it to visit the entries in insertion order. A key is held at most
 // once: the first insertion wins and later ones change nothing. There is no removal of a single
-// key. Keys order through CMapCompareKeys: operator< by default, signed for char.
+// key. Keys order through CMapCompareKeys: operator< by default, signed for char, strcmp (byte
+// order, case-sensitive) for CString256. Maps keyed by fixed strings also take C strings, cut
+// as the key would hold them (on a character boundary) before they are looked up or stored, so
+// a key over 255 bytes finds the entry it made.
 // `defaultValue` holds V's value-initialised value; callers pass it to FindOrInsert to read a
 // value by key and add the key when it is missing. `defaultKey` is never read.
 // One thread at a time per map; the entry and list node pools are shared and locked.
@@ -15,6 +18,8 @@
 #include "NodePool.h"
 
 #include <cstddef>
+
+class CString256;
 
 template <class K, class V>
 struct Link : CMapNode {
@@ -47,6 +52,8 @@ inline int CMapCompareKeys(char a, char b)
     return int(static_cast<signed char>(a)) - int(static_cast<signed char>(b));
 }
 
+int CMapCompareKeys(const CString256& a, const CString256& b);
+
 template <class K, class V>
 class CMap : public CMapCore {
 public:
@@ -59,6 +66,16 @@ public:
 
     Entry* Find(const K& key) { return static_cast<Entry*>(FindNode(key)); }
     const Entry* Find(const K& key) const { return static_cast<const Entry*>(FindNode(key)); }
+    Entry* Find(const char* key)
+        requires CListCStringElement<K>
+    {
+        return Find(K(key));
+    }
+    const Entry* Find(const char* key) const
+        requires CListCStringElement<K>
+    {
+        return Find(K(key));
+    }
 
     // The entry of key; when there is none, a new entry holding copies of key and value.
     Entry* FindOrInsert(const K& key, const V& value)
@@ -75,6 +92,11 @@ public:
         ++count;
         InsertNode(&root, entry, &OrderOfKeys);
         return entry;
+    }
+    Entry* FindOrInsert(const char* key, const V& value)
+        requires CListCStringElement<K>
+    {
+        return FindOrInsert(K(key), value);
     }
 
     void RemoveAll() noexcept
