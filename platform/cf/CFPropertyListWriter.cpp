@@ -33,7 +33,11 @@ public:
     QString mError;
 
 private:
-    void Indent(int level) { mOut.append(QByteArray(level, '\t')); }
+    void Indent(int level)
+    {
+        for (int i = 0; i < level; ++i)
+            mOut.append('\t');
+    }
     void AppendEscaped(const QString& text);
     void SimpleElement(const char* tag, const QByteArray& text, int level);
     void WriteString(const char* tag, const QString& text, int level);
@@ -50,14 +54,16 @@ private:
 void Writer::AppendEscaped(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    for (char c : utf8) {
-        switch (c) {
-        case '&': mOut.append("&amp;"); break;
-        case '<': mOut.append("&lt;"); break;
-        case '>': mOut.append("&gt;"); break;
-        default: mOut.append(c); break;
-        }
+    qsizetype plain = 0; // start of the run of bytes that need no escape
+    for (qsizetype at = 0; at < utf8.size(); ++at) {
+        const char c = utf8[at];
+        const char* entity = c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : nullptr;
+        if (!entity)
+            continue;
+        mOut.append(utf8.constData() + plain, at - plain).append(entity);
+        plain = at + 1;
     }
+    mOut.append(utf8.constData() + plain, utf8.size() - plain);
 }
 
 void Writer::SimpleElement(const char* tag, const QByteArray& text, int level)
