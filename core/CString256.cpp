@@ -1,5 +1,6 @@
 #include "CString256.h"
 
+#include "CList.h"
 #include "CSparePool.h"
 #include "CString32.h"
 #include "CText.h"
@@ -256,4 +257,34 @@ bool CString256::EndsWith(const char* suffix, bool noCase) const
 size_t CString256::CopyLine(const char* line, char* buffer)
 {
     return FixedStringOps::CopyLine(line, buffer);
+}
+
+OSErr CString256::WriteLine(const char* line, SInt16 refNum)
+{
+    return FixedStringOps::WriteLine(line, refNum);
+}
+
+CString256& CString256::Join(char separator, CList<CString256>& list)
+{
+    Assign("");
+    list.Rewind();
+    const CString256* item = list.Next();
+    while (item != nullptr) {
+        Append(item->text);
+        item = list.Next();
+        if (item != nullptr)
+            AppendChar(separator);
+    }
+    return *this;
+}
+
+void Tokenize(CList<CString256>& list, const char* text, const char* delimiters)
+{
+    list.RemoveAll();
+    CString256 scratch(text);
+    FixedStringOps::ForEachToken(scratch.text, delimiters, [&list](const char* piece, size_t length) {
+        CString256 item;
+        CopyCut(item.text, piece, length, CString256::kLimit);
+        list.Append(item);
+    });
 }

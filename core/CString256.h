@@ -18,6 +18,8 @@
 #include <cstddef>
 
 class CText;
+template <class T>
+class CList;
 
 class CString256 {
 public:
@@ -77,10 +79,22 @@ public:
     bool EndsWith(const char* suffix, bool noCase = false) const;
     bool EndsWithNoCase(const char* suffix) const { return EndsWith(suffix, true); }
 
+    // Empties the string, then appends each item in order with Append and, after every item but
+    // the last, the separator with AppendChar; cutting follows those operations. Walks the
+    // list's cursor.
+    CString256& Join(char separator, CList<CString256>& list);
+
     // Output helpers: appends `line` and a line feed to the NUL-terminated `buffer`; returns the
     // length before the line feed. The caller guarantees room.
     static size_t CopyLine(const char* line, char* buffer);
+    // Writes `line` and a line feed to the open file `refNum`; the result code of the write.
+    static OSErr WriteLine(const char* line, SInt16 refNum);
 
     char text[kCapacity];
     CString256* link;  // next spare while the object sits in the pool; meaningless otherwise
 };
+
+// Empties the list, then appends every maximal run of characters not in `delimiters` found in
+// `text` (cut at 255 bytes first), in order; empty items never arise. Keeps no state between
+// calls, so it is safe on any thread.
+void Tokenize(CList<CString256>& list, const char* text, const char* delimiters);

@@ -107,3 +107,8 @@ size_t CString32::CopyLine(const char* line, char* buffer)
 {
     return FixedStringOps::CopyLine(line, buffer);
 }
+
+OSErr CString32::WriteLine(const char* line, SInt16 refNum)
+{
+    return FixedStringOps::WriteLine(line, refNum);
+}

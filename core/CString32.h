@@ -8,6 +8,8 @@
 // string is worked on by one thread at a time. Nothing here throws or yields.
 #pragma once
 
+#include "MacTypes.h"
+
 #include <cstddef>
 
 class CString32 {
@@ -47,6 +49,7 @@ public:
     bool EndsWith(const char* suffix, bool noCase = false) const;
 
     static size_t CopyLine(const char* line, char* buffer);
+    static OSErr WriteLine(const char* line, SInt16 refNum);  // line and a line feed to the open file
 
     char text[kCapacity];
     CString32* link;  // next spare while the object sits in the pool; meaningless otherwise

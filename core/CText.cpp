@@ -1,6 +1,8 @@
 #include "CText.h"
 
+#include "CList.h"
 #include "FileManager.h"
+#include "FixedStringOps.h"
 #include "HeaderWordEncoder.h"
 #include "LDynamicBuffer.h"
 #include "MemoryBlocks.h"
@@ -579,6 +581,20 @@ bool CText::ExtractAndReplaceBetween(const char* start, const char* end, const c
     if (replacement != nullptr)
         ReplaceBytes(span.start, span.end - span.start, replacement, std::strlen(replacement));
     SetOut(out, inner);
+    return true;
+}
+
+bool CText::ExtractList(const char* start, const char* end, CList<CString256>& list)
+{
+    CText items;
+    if (!ExtractAndDeleteBetween(start, end, items))
+        return false;
+    list.RemoveAll();
+    FixedStringOps::ForEachToken(items.buffer, ",", [&list](const char* piece, size_t length) {
+        CString256 item;
+        CopyCut(item.text, piece, length, CString256::kLimit);
+        list.Append(item);
+    });
     return true;
 }
 

@@ -25,6 +25,8 @@
 #include <string>
 
 class LDynamicBuffer;
+template <class T>
+class CList;
 
 class CText {
 public:
@@ -105,6 +107,10 @@ public:
     // ... and replace that span, markers included.
     bool ExtractAndReplaceBetween(const char* start, const char* end, const char* replacement,
                                   CText& out, SInt32 offset = 0);
+
+    // As ExtractAndDeleteBetween; then the list is emptied and filled with the extracted text's
+    // comma-separated items (empty items skipped). A missing marker leaves the list as it was.
+    bool ExtractList(const char* start, const char* end, CList<CString256>& list);
 
     // Deleting and replacing the first pair of markers from the start (nothing when one is missing).
     void DeleteBetween(const char* start, const char* end);        // span, markers included

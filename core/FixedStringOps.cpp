@@ -1,8 +1,11 @@
 #include "FixedStringOps.h"
 
+#include "FileErrors.h"
 #include "TextHelpers.h"
 
 #include <cstring>
+#include <string>
+#include <unistd.h>
 
 namespace FixedStringOps {
 
@@ -100,6 +103,22 @@ size_t CopyLine(const char* line, char* buffer)
     buffer[length] = '\n';
     buffer[length + 1] = 0;
     return length;
+}
+
+OSErr WriteLine(const char* line, SInt16 refNum)
+{
+    std::string bytes(line ? line : "");
+    bytes += '\n';
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t put = ::write(refNum, bytes.data() + written, bytes.size() - written);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            return OSErrFromLastErrno();
+        written += size_t(put);
+    }
+    return noErr;
 }
 
 }  // namespace FixedStringOps

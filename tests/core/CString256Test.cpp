@@ -1,3 +1,4 @@
+#include "CList.h"
 #include "CSparePool.h"
 #include "CString256.h"
 #include "CText.h"
@@ -9,6 +10,8 @@
 
 #include <QStringDecoder>
 #include <atomic>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstring>
 #include <set>
 #include <string>
@@ -219,11 +222,56 @@ TEST(CString256, EncodeHeaderWordCutDropsWholeWords)
     EXPECT_EQ(encoded.rfind("=?ISO-8859-1?Q?", 0), 0u);
 }
 
-TEST(CString256, CopyLineAppendsALineFeed)
+TEST(CString256, LineOutput)
 {
     char buffer[32] = "a";
     EXPECT_EQ(CString256::CopyLine("bc", buffer), 3u);
     EXPECT_STREQ(buffer, "abc\n");
+
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    EXPECT_EQ(CString256::WriteLine("one", SInt16(pipeEnds[1])), noErr);
+    EXPECT_EQ(CString32::WriteLine("two", SInt16(pipeEnds[1])), noErr);
+    close(pipeEnds[1]);
+    char read_back[16] = {};
+    EXPECT_EQ(read(pipeEnds[0], read_back, sizeof read_back - 1), 8);
+    EXPECT_STREQ(read_back, "one\ntwo\n");
+    close(pipeEnds[0]);
+    EXPECT_NE(CString256::WriteLine("closed", -1), noErr);
+}
+
+TEST(CString256, JoinAndTokenize)
+{
+    CList<CString256> items;
+    CString256 joined("stale");
+    EXPECT_STREQ(joined.Join(',', items).text, "");
+
+    Tokenize(items, "a,,b, c", ", ");
+    ASSERT_EQ(items.Count(), 3);
+    EXPECT_STREQ(joined.Join(',', items).text, "a,b,c");
+
+    Tokenize(items, ",,, ", ", ");
+    EXPECT_EQ(items.Count(), 0);
+
+    // Tokenizing inside a walk of another tokenizing keeps each one's place.
+    CList<CString256> outer;
+    CList<CString256> inner;
+    Tokenize(outer, "x y", " ");
+    outer.Rewind();
+    std::string seen;
+    while (const CString256* word = outer.Next()) {
+        Tokenize(inner, "1;2", ";");
+        seen += std::string(word->text) + CString256().Join('+', inner).text + " ";
+    }
+    EXPECT_EQ(seen, "x1+2 y1+2 ");
+
+    CList<CString256> many;
+    for (int i = 0; i < 100; ++i)
+        many.Append(CString256("abc"));
+    CString256 cut;
+    cut.Join(',', many);
+    EXPECT_EQ(cut.Length(), 255u);
+    EXPECT_EQ(std::string(cut.text).substr(248), "abc,abc");
 }
 
 TEST(CString256, SparePoolHandsOutBlocksOf256AndReusesFreedObjectsFirst)

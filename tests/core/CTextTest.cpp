@@ -1,3 +1,4 @@
+#include "CList.h"
 #include "CText.h"
 
 #include <gtest/gtest.h>
@@ -349,4 +350,21 @@ TEST(CText, EncodeHeaderWordHasNoLengthCut)
     t.EncodeHeaderWord();
     EXPECT_GT(t.length, 255);
     EXPECT_EQ(Text(t).substr(size_t(t.length) - 2), "?=");
+}
+
+TEST(CText, ExtractListFillsTheListFromCommaSeparatedItems)
+{
+    CList<CString256> list;
+    list.Append(CString256("kept"));
+    CText t("Links a,,b,c\xA5\r");
+    EXPECT_FALSE(t.ExtractList("Files ", "\xA5", list));
+    ASSERT_EQ(list.Count(), 1);
+
+    EXPECT_TRUE(t.ExtractList("Links ", "\xA5", list));
+    EXPECT_EQ(Text(t), "\r");
+    std::string items;
+    list.Rewind();
+    while (const CString256* item = list.Next())
+        items += std::string(item->text) + "|";
+    EXPECT_EQ(items, "a|b|c|");
 }
