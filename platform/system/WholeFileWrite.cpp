@@ -119,14 +119,15 @@ OSErr WriteWholeFileAtomically(std::string_view path, const void* bytes, size_t 
         return fnfErr;
     if (exists && S_ISDIR(old.st_mode))
         return notAFileErr;
-    if (exists && access(target.c_str(), W_OK) != 0)
+    const bool keepOld = exists && mode != WholeFileMode::ReplaceAsNew;
+    if (keepOld && access(target.c_str(), W_OK) != 0)
         return OSErrFromLastErrno();
 
     std::string temporary;
     const int fd = CreateTemporaryBeside(target, &temporary);
     if (fd < 0)
         return OSErrFromLastErrno();
-    if (exists)
+    if (keepOld)
         CarryOverMetadata(fd, target, old);
     OSErr err = WriteAll(fd, bytes, count);
     if (!err && fsync(fd) != 0)

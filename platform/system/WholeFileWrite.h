@@ -16,6 +16,8 @@
 enum class WholeFileMode {
     ExistingOnly,    // a missing target: fnfErr, nothing written
     CreateIfMissing, // a missing target is created (mode 0666 less the umask)
+    ReplaceAsNew,    // a new file (mode 0666 less the umask, no metadata) takes the target's
+                     // place, whether or not there was one: deleting and creating, made atomic
 };
 
 OSErr WriteWholeFileAtomically(std::string_view path, const void* bytes, size_t count,
