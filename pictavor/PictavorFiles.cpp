@@ -1,0 +1,73 @@
+#include "PictavorFiles.h"
+
+#include "FileManager.h"
+#include "FileMetadata.h"
+#include "StringExtensions.h"
+
+#include <QDateTime>
+
+namespace pictavor {
+
+bool FSObjectExists(const FSRef& folder, const QString& name, FSRef* ref)
+{
+    FSRef found;
+    const OSErr status = FSMakeFSRefUnicode(folder, name, &found);
+    if (status == fnfErr)
+        return false;
+    if (ref && status == noErr)
+        *ref = found;
+    return true;
+}
+
+QString CurrentDateDescription()
+{
+    return QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral(" +0000");
+}
+
+OSErr FSCreateFile(const FSRef& folder, const QString& name, FSRef* ref, bool replace)
+{
+    QString itemName = name;
+    FSRef existing;
+    const OSErr lookup = FSMakeFSRefUnicode(folder, itemName, &existing);
+    if (lookup != fnfErr) {
+        if (replace) {
+            // A name that cannot be looked up cannot be replaced either.
+            if (lookup != noErr)
+                return lookup;
+            if (const OSErr status = FSDeleteObject(existing); status != noErr)
+                return status;
+        } else if (const qsizetype dot = itemName.lastIndexOf('.'); dot >= 0) {
+            itemName.insert(dot, QStringLiteral(" [") + pictavor::CleanForFilename(CurrentDateDescription()) + QStringLiteral("]"));
+        }
+    }
+    FSRef made;
+    const OSErr status = FSCreateFileUnicode(folder, itemName.toStdString(), &made);
+    if (status == noErr && ref)
+        *ref = made;
+    return status;
+}
+
+QString GetObjectDisplayName(const FSRef& ref)
+{
+    std::string name;
+    if (FSGetName(ref, &name) != noErr)
+        return {};
+    return QString::fromStdString(name);
+}
+
+OSErr FSRefMakeFSSpec(const FSRef& ref, FSSpec* spec)
+{
+    return FSGetFSSpec(ref, spec);
+}
+
+std::u16string GetUnicodeString(const QString& text)
+{
+    return text.toStdU16String();
+}
+
+OSErr FSSetComment(const FSRef& ref, const QString& comment)
+{
+    return ::FSSetComment(ref, comment.toStdString());
+}
+
+} // namespace pictavor

@@ -1,0 +1,45 @@
+// The page imager's file utilities: whether a named item exists in a folder, creating a file by
+// name (replacing an item of that name, or choosing a dated name beside it), the file's name,
+// its folder-and-name specification, a UTF-16 copy of a text, and the file's comment.
+// File references are absolute POSIX paths (FSRef); results are the program's result codes.
+// Main thread (plain file-system calls).
+#pragma once
+
+#include "FSRef.h"
+#include "FSSpec.h"
+#include "MacTypes.h"
+
+#include <QString>
+
+#include <string>
+
+namespace pictavor {
+
+// True unless looking the name up in the folder says "no such item" (fnfErr); any other
+// outcome counts as present. `ref` names the item when it exists.
+bool FSObjectExists(const FSRef& folder, const QString& name, FSRef* ref);
+
+// Creates an empty file `name` in `folder` and names it in `ref`.
+// An item of that name in the way: with `replace`, it is deleted first (its error comes back
+// when that fails, e.g. a folder that is not empty); without, the name gets
+// " [<date>]" before its last "." (the date as "YYYY-MM-DD HH.MM.SS +0000"). When the name
+// is still taken (a name without ".", a dated name already used this second) the answer is
+// dupFNErr. noErr only with a new file.
+OSErr FSCreateFile(const FSRef& folder, const QString& name, FSRef* ref, bool replace);
+
+// The item's name as shown: the last component of its path.
+QString GetObjectDisplayName(const FSRef& ref);
+
+// The folder-and-name specification of an existing item.
+OSErr FSRefMakeFSSpec(const FSRef& ref, FSSpec* spec);
+
+// The text's UTF-16 code units.
+std::u16string GetUnicodeString(const QString& text);
+
+// Sets the file's comment (the `user.xdg.comment` attribute) to `comment`.
+OSErr FSSetComment(const FSRef& ref, const QString& comment);
+
+// The current date's standard description, "YYYY-MM-DD HH:MM:SS +0000" (UTC).
+QString CurrentDateDescription();
+
+} // namespace pictavor
