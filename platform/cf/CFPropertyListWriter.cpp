@@ -42,7 +42,7 @@ private:
     void SimpleElement(const char* tag, const QByteArray& text, int level);
     void WriteString(const char* tag, const QString& text, int level);
     void WriteReal(double real, int level);
-    void WriteDate(double seconds, int level);
+    bool WriteDate(double seconds, int level);
     void WriteData(const QByteArray& data, int level);
     bool WriteArray(const CFPropertyList::Array& array, int level);
     bool WriteDictionary(const CFPropertyList::Dictionary& dictionary, int level);
@@ -92,15 +92,21 @@ void Writer::WriteReal(double real, int level)
     SimpleElement("real", QByteArray(text, result.ptr - text), level);
 }
 
-void Writer::WriteDate(double seconds, int level)
+bool Writer::WriteDate(double seconds, int level)
 {
-    const std::time_t whole = std::isfinite(seconds) ? std::time_t(std::floor(seconds)) : 0;
+    // Years 0000 to 9999: the four digits the format has room for.
+    if (!std::isfinite(seconds) || seconds < -62167219200.0 || seconds >= 253402300800.0) {
+        mError = QStringLiteral("a date outside the years 0000 to 9999 cannot be written");
+        return false;
+    }
+    const std::time_t whole = std::time_t(std::floor(seconds));
     std::tm parts{};
     gmtime_r(&whole, &parts);
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", parts.tm_year + 1900,
                   parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
     SimpleElement("date", text, level);
+    return true;
 }
 
 void Writer::WriteData(const QByteArray& data, int level)
@@ -184,8 +190,7 @@ bool Writer::WriteValue(const CFPropertyList& value, int level)
         WriteString("string", value.ToString(), level);
         return true;
     case CFPropertyList::Type::Date:
-        WriteDate(value.ToDate(), level);
-        return true;
+        return WriteDate(value.ToDate(), level);
     case CFPropertyList::Type::Data:
         WriteData(value.ToData(), level);
         return true;

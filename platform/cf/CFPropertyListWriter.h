@@ -5,8 +5,9 @@
 // integers, reals with 17 significant digits, dates as YYYY-MM-DDTHH:MM:SSZ in UTC, data as base64
 // lines indented like their tag and filling 76 columns (a tab counts as 8), a final LF.
 //
-// A null anywhere in the value, or containers nested deeper than kCFPropertyListMaxDepth (512),
-// cannot be written: the write fails and gives no bytes. Any thread; no shared state.
+// A null anywhere in the value, a date outside the years 0000-9999, or containers nested deeper
+// than kCFPropertyListMaxDepth (512) cannot be written: the write fails and gives no bytes.
+// Any thread; no shared state.
 #pragma once
 
 #include "CFPropertyList.h"

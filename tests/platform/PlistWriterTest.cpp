@@ -77,6 +77,7 @@ TEST(PlistWriter, WritesScalarsAtTheRoot)
         {-std::numeric_limits<double>::infinity(), "<real>-infinity</real>\n"},
         {CFPropertyList::FromDate(-2082844800), "<date>1904-01-01T00:00:00Z</date>\n"},
         {CFPropertyList::FromDate(59.9), "<date>1970-01-01T00:00:59Z</date>\n"},
+        {CFPropertyList::FromDate(253402300799.0), "<date>9999-12-31T23:59:59Z</date>\n"},
         {"line\rbreak\r\n", "<string>line\rbreak\r\n</string>\n"},
         {QByteArray(), "<data>\n</data>\n"},
         {QByteArray(57, 'x'), "<data>\neHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4\n</data>\n"},
@@ -107,7 +108,7 @@ TEST(PlistWriter, Base64LinesNarrowWithTheTagIndentation)
     EXPECT_EQ(CFPropertyListReader::Read(bytes), value);
 }
 
-TEST(PlistWriter, RefusesNullsAndExcessiveNesting)
+TEST(PlistWriter, RefusesNullsUnwritableDatesAndExcessiveNesting)
 {
     QString error;
     EXPECT_TRUE(CFPropertyListWriter::Write(CFPropertyList(), &error).isEmpty());
@@ -115,6 +116,9 @@ TEST(PlistWriter, RefusesNullsAndExcessiveNesting)
     CFPropertyList::Dictionary holder;
     holder.insert("absent", CFPropertyList());
     EXPECT_TRUE(CFPropertyListWriter::Write(CFPropertyList::Array{1, holder}, &error).isEmpty());
+
+    EXPECT_TRUE(CFPropertyListWriter::Write(CFPropertyList::FromDate(253402300800.0)).isEmpty()) << "year 10000";
+    EXPECT_TRUE(CFPropertyListWriter::Write(CFPropertyList::FromDate(std::nan(""))).isEmpty());
 
     CFPropertyList nested = CFPropertyList::Array();
     for (int depth = 1; depth < 512; ++depth)
