@@ -44,8 +44,6 @@ void StampTypeCreator(const FSRef& item, OSType creator, OSType type)
     SetFileCreator(item, creator);
 }
 
-OSErr ReadLogicalSize(const FSRef& item, FSItemInfo& info) { return FSGetItemInfo(item, &info); }
-
 } // namespace
 
 bool FolderItemExists(const FSRef& folder, const char* name, FSRef& item)
@@ -222,7 +220,7 @@ OSErr GetTotalLogicalSize(const FSRef& item, UInt64& size)
 {
     size = 0;
     FSItemInfo info;
-    if (OSErr err = ReadLogicalSize(item, info))
+    if (OSErr err = FSGetItemInfo(item, &info))
         return err;
     size = info.dataLogicalSize + info.rsrcLogicalSize;
     return noErr;
