@@ -1,6 +1,7 @@
 #include "CString256.h"
 #include "CText.h"
 #include "HeaderWordEncoder.h"
+#include "TextHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -109,8 +111,11 @@ TEST(HeaderWordEncoder, EncodedForms)
         {"", ""},
         {"Hello world", "Hello world"},
         {"50% off", "50% off"},
-        {"tab\there", "tab\there"},
+        {"tab\there", "tab here"},  // every control character becomes a space
         {"x\r\ny", "x  y"},  // line breaks never reach a header, even in plain text
+        {"a?b", "a?b"},
+        {"Smith, John", "=?ISO-8859-1?Q?Smith=2C_John?="},  // a phrase special never stands raw
+        {"<x@evil.example>", "=?ISO-8859-1?Q?=3Cx=40evil=2Eexample=3E?="},
         {"a=b", "=?ISO-8859-1?Q?a=3Db?="},
         {"50% off=", "=?ISO-8859-1?Q?50=25_off=3D?="},
         {"ét", "=?ISO-8859-1?Q?=E9t?="},
@@ -118,7 +123,7 @@ TEST(HeaderWordEncoder, EncodedForms)
         {"what? é", "=?ISO-8859-1?Q?what=3F_=E9?="},
         {"€uro", "=?UTF-8?Q?=E2=82=ACuro?="},
         {"!*+-/ ok é", "=?ISO-8859-1?Q?!*+-/_ok_=E9?="},
-        {"\xE9t\xE9", "=?ISO-8859-1?Q?=E9t=E9?="},  // stray bytes read as Latin-1
+        {"\xE9t", "=?UTF-8?Q?=EF=BF=BDt?="},  // a stray byte reads as U+FFFD
     };
     for (const auto& c : cases)
         EXPECT_EQ(Encoded(c.text), c.expected) << c.text;
@@ -149,19 +154,25 @@ TEST(HeaderWordEncoder, LongTextBecomesWordsOfAtMost75CharactersNeverSplittingAC
     }
 }
 
-TEST(HeaderWordEncoder, ALimitDropsWholeWords)
+TEST(HeaderWordEncoder, ALimitKeepsTheLongestPrefixOfWholeCharactersThatFits)
 {
-    std::string text = Repeat("é", 250);
-    std::string cut = Encoded(text, 255);
-    std::string whole = Encoded(text);
-    EXPECT_LE(cut.size(), 255u);
-    EXPECT_EQ(whole.compare(0, cut.size(), cut), 0);
-    EXPECT_EQ(whole[cut.size()], ' ');  // the cut falls between words
+    // 250 x "é": 19 characters ("=E9" each) fill a 74-character word; 61 characters make
+    // three full words and one of 4, 254 bytes; a 62nd would need 257.
+    const std::string text = Repeat("é", 250);
+    const std::string cut = Encoded(text, 255);
+    EXPECT_EQ(cut, Encoded(Repeat("é", 61)));
+    EXPECT_EQ(cut.size(), 254u);
+    EXPECT_EQ(cut.substr(cut.size() - 2), "?=");
+
+    // The character set follows the prefix that fits: the "€" far behind is cut away.
+    const std::string mixed = Repeat("é", 100) + "€";
+    EXPECT_EQ(Encoded(mixed, 255).rfind("=?ISO-8859-1?Q?", 0), 0u);
+    // A plain text is cut on a character boundary.
+    EXPECT_EQ(Encoded(Repeat("a", 300), 255), Repeat("a", 255));
 
     CString256 s(Repeat("é", 127).c_str());
     s.EncodeHeaderWord();
-    EXPECT_EQ(std::string(s.text), cut.substr(0, s.Length()));
-    EXPECT_EQ(std::string(s.text).substr(s.Length() - 2), "?=");
+    EXPECT_EQ(std::string(s.text), cut);
 }
 
 TEST(HeaderWordEncoder, PythonEmailReadsTheSubjectBack)
@@ -186,4 +197,111 @@ TEST(HeaderWordEncoder, PythonEmailReadsTheSubjectBack)
         for (const std::string& word : EncodedWordsOf(headers[i]))
             EXPECT_LE(word.size(), CHeaderWordEncoder::kMaxWordLength) << word;
     }
+}
+
+namespace {
+
+struct ToHeaderReading {
+    std::vector<std::string> addresses;
+    std::vector<std::string> defects;
+    std::string decoded;
+};
+
+std::vector<ToHeaderReading> ReadToHeaders(const std::vector<std::string>& names)
+{
+    QJsonArray input;
+    for (const std::string& name : names)
+        input.append(QString::fromLatin1(QByteArray::fromStdString(name).toBase64()));
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(BREVANTO_SOURCE_DIR "/tests/peers/decode_header_words.py"), QStringLiteral("to")});
+    EXPECT_TRUE(python.waitForStarted(10000));
+    python.write(QJsonDocument(input).toJson(QJsonDocument::Compact));
+    python.closeWriteChannel();
+    EXPECT_TRUE(python.waitForFinished(30000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    std::vector<ToHeaderReading> readings;
+    for (const auto& value : QJsonDocument::fromJson(python.readAllStandardOutput()).array()) {
+        ToHeaderReading reading;
+        const QJsonObject object = value.toObject();
+        for (const auto& address : object.value(QStringLiteral("addresses")).toArray())
+            reading.addresses.push_back(address.toString().toStdString());
+        for (const auto& defect : object.value(QStringLiteral("defects")).toArray())
+            reading.defects.push_back(defect.toString().toStdString());
+        reading.decoded = object.value(QStringLiteral("decoded")).toString().toStdString();
+        readings.push_back(reading);
+    }
+    return readings;
+}
+
+// The text a reader must see: controls as spaces, invalid UTF-8 bytes as U+FFFD.
+std::string AsRead(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const size_t width = Utf8SequenceLength(text.data() + i, text.size() - i);
+        if (width == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        out += (c < 0x20 || c == 0x7F) ? std::string(" ") : text.substr(i, width);
+        i += width;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(HeaderWordEncoder, ThePythonPeerJoinsAdjacentWordsAsRFC2047Says)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(BREVANTO_SOURCE_DIR "/tests/peers/decode_header_words.py"), QStringLiteral("rfc2047")});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    const QJsonArray decoded = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+    const QStringList expected = {"(a)", "(a b)", "(ab)", "(ab)", "(ab)", "(a b)", "(a b)"};
+    ASSERT_EQ(decoded.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(decoded[i].toString(), expected[i]);
+}
+
+TEST(HeaderWordEncoder, DisplayNamesStayOneAddressAndReadBackExactly)
+{
+    const std::vector<std::string> names = {
+        "Hello world", "50% off", "50% off=", "a=b", "Jürgen Müller", "Smith, John", "J_Smith é", "a?b",
+        "€ “quoted” • dash", "王小明", "\xF0\x9F\x98\x80 party", "Bob\r\nBcc: x@example.org",
+        Repeat("x", 150) + "é" + Repeat("y", 149), "bad \xFF\xFE bytes", "tab\there\x7F",
+    };
+    std::vector<std::string> texts;
+    std::vector<std::string> shortForms;
+    for (const std::string& name : names) {
+        CText value(name.c_str());
+        value.EncodeHeaderWord();
+        texts.emplace_back(value.buffer, size_t(value.length));
+        CString256 fixed(name.c_str());
+        fixed.EncodeHeaderWord();
+        shortForms.emplace_back(fixed.text);
+    }
+    const std::vector<ToHeaderReading> readings = ReadToHeaders(texts);
+    ASSERT_EQ(readings.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(texts[i]);
+        EXPECT_EQ(readings[i].addresses, std::vector<std::string>{"a@example.org"});
+        EXPECT_TRUE(readings[i].defects.empty()) << readings[i].defects.front();
+        EXPECT_EQ(readings[i].decoded, AsRead(names[i]));
+        for (const std::string& word : EncodedWordsOf(texts[i]))
+            EXPECT_LE(word.size(), CHeaderWordEncoder::kMaxWordLength) << word;
+        EXPECT_EQ(texts[i].find_first_of("\r\n"), std::string::npos);
+        const bool encoded = texts[i].rfind("=?", 0) == 0;
+        if (encoded)
+            EXPECT_EQ(shortForms[i].substr(shortForms[i].size() - 2), "?=") << shortForms[i];
+        else
+            EXPECT_EQ(shortForms[i], texts[i]);
+    }
+    EXPECT_EQ(texts[0], "Hello world");
+    EXPECT_EQ(texts[1], "50% off");
+    EXPECT_EQ(texts[2], "=?ISO-8859-1?Q?50=25_off=3D?=");
+    EXPECT_EQ(texts[7], "a?b");
 }
