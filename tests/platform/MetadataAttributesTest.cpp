@@ -99,3 +99,25 @@ TEST(Metadata, MissingItemAnswersNotFound)
     EXPECT_EQ(creator, 0u);
     EXPECT_EQ(FSSetComment(gone, "x"), fnfErr);
 }
+
+// /proc takes no user attributes: a file system without them.
+TEST(Metadata, WithoutAttributeSupportReadsAreEmptyAndWritesFail)
+{
+    FSRef ref;
+    ASSERT_EQ(FSPathMakeRef("/proc/self/status", &ref), noErr);
+    if (SupportsUserAttributes(ref.path))
+        GTEST_SKIP() << "this /proc takes user attributes";
+    OSType type = 7, creator = 7;
+    std::string comment = "stale";
+    QByteArray fork("stale");
+    EXPECT_EQ(FSGetTypeCreator(ref, &type, &creator), noErr);
+    EXPECT_EQ(type, 0u);
+    EXPECT_EQ(creator, 0u);
+    EXPECT_EQ(FSGetComment(ref, &comment), noErr);
+    EXPECT_EQ(comment, "");
+    EXPECT_EQ(FSGetResourceFork(ref, &fork), noErr);
+    EXPECT_TRUE(fork.isEmpty());
+    EXPECT_EQ(FSSetComment(ref, "x"), ioErr);
+    const OSType text = 'TEXT';
+    EXPECT_EQ(FSSetTypeCreator(ref, &text, nullptr), ioErr);
+}
