@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace {
@@ -39,6 +41,16 @@ bool BytesEqual(const char* a, const char* b, size_t count, bool noCase)
             return false;
     }
     return true;
+}
+
+// The buffer comes from malloc so that growing can use realloc; like array new, running out of
+// memory throws.
+char* NewBuffer(size_t size)
+{
+    auto* block = static_cast<char*>(std::malloc(size));
+    if (block == nullptr)
+        throw std::bad_alloc();
+    return block;
 }
 
 bool IsEmptyNeedle(const char* needle)
@@ -98,7 +110,7 @@ CText& CText::operator=(const char* source)
 
 CText::~CText()
 {
-    delete[] buffer;
+    std::free(buffer);
     buffer = nullptr;
 }
 
@@ -113,11 +125,11 @@ bool CText::SetBytes(const char* bytes, size_t count)
         count = 0;
         fresh = FreshCapacity(0, step);
     }
-    char* replacement = new char[size_t(fresh) + 1];
+    char* replacement = NewBuffer(size_t(fresh) + 1);
     if (count > 0)
         std::memcpy(replacement, bytes, count);
     replacement[count] = 0;
-    delete[] buffer;
+    std::free(buffer);
     buffer = replacement;
     capacity = SInt32(fresh);
     length = SInt32(count);
@@ -165,7 +177,7 @@ void CText::AssignText(const CText& source)
     if (&source == this)
         return;
     if (source.buffer == nullptr) {
-        delete[] buffer;
+        std::free(buffer);
         buffer = nullptr;
         length = 0;
         capacity = 0;
@@ -173,9 +185,9 @@ void CText::AssignText(const CText& source)
         label = source.label;
         return;
     }
-    char* replacement = new char[size_t(source.capacity) + 1];
+    char* replacement = NewBuffer(size_t(source.capacity) + 1);
     std::memcpy(replacement, source.buffer, size_t(source.length) + 1);
-    delete[] buffer;
+    std::free(buffer);
     buffer = replacement;
     capacity = source.capacity;
     length = source.length;
@@ -198,9 +210,10 @@ SInt32 CText::Grow(SInt32 shortfall)
     int64_t grown = int64_t(capacity) + steps * step;
     if (grown > kMaxCapacity)
         return 0;
-    char* replacement = new char[size_t(grown) + 1];
-    std::memcpy(replacement, buffer, size_t(length) + 1);
-    delete[] buffer;
+    // realloc can move a large block by remapping its pages instead of copying the text.
+    auto* replacement = static_cast<char*>(std::realloc(buffer, size_t(grown) + 1));
+    if (replacement == nullptr)
+        return 0;
     buffer = replacement;
     capacity = SInt32(grown);
     return capacity;
@@ -376,6 +389,10 @@ SInt32 CText::Search(const char* needle, SInt32 from, bool noCase) const
     from = std::max<SInt32>(from, 0);
     if (int64_t(from) + int64_t(needleLength) > length)
         return -1;
+    if (!noCase) {
+        const void* found = memmem(buffer + from, size_t(length - from), needle, needleLength);
+        return found ? SInt32(static_cast<const char*>(found) - buffer) : -1;
+    }
     SInt32 lastStart = length - SInt32(needleLength);
     char first = noCase ? UpperAscii(needle[0]) : needle[0];
     for (SInt32 i = from; i <= lastStart; ++i) {

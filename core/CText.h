@@ -159,7 +159,7 @@ public:
     OSErr WritePath(const char* path) const;            // creates the file when missing
 
     CString256 label;        // the text's name; only the assignments touch it
-    char* buffer = nullptr;  // capacity + 1 bytes, or null
+    char* buffer = nullptr;  // capacity + 1 bytes, or null; owned by the text: never free it
     SInt32 length = 0;
     SInt32 capacity = 0;
     SInt32 step = kDefaultStep;
