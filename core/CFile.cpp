@@ -1,6 +1,7 @@
 #include "CFile.h"
 
 #include "FileManager.h"
+#include "FileRefUtilities.h"
 
 CFile::CFile(const FSRef& item) { SetFSRef(item); }
 
@@ -17,6 +18,6 @@ CFile::~CFile() = default;
 void CFile::SetFSRef(const FSRef& item)
 {
     FSSpec spec;
-    FSGetFSSpec(item, &spec);
+    GetFSSpecOfRef(&item, &spec);
     SetSpecifier(spec);
 }

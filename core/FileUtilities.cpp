@@ -1,6 +1,8 @@
 #include "FileUtilities.h"
 
+#include "AppleEventHelpers.h"
 #include "FileManager.h"
+#include "FileRefUtilities.h"
 #include "FileMetadata.h"
 #include "MemoryBlocks.h"
 #include "WholeFileWrite.h"
@@ -77,7 +79,7 @@ OSErr CreateFileNamed(const FSRef& folder, const char* name, FSRef& created)
     return FindOrCreate(folder, name ? name : "", created, [](const FSRef& parent, std::string_view n, FSRef* out) {
         const OSErr err = FSCreateFileUnicode(parent, n, out);
         if (err == noErr)
-            MoreFEUpdateItemFSRef(*out);
+            MoreFEUpdateItemFSRef(out);
         return err;
     });
 }
@@ -129,7 +131,7 @@ OSErr CreateFileForPath(const char* path, FSRef& created)
         return err;
     const OSErr err = FSCreateFileUnicode(folder, name, &created);
     if (err == noErr)
-        MoreFEUpdateItemFSRef(created);
+        MoreFEUpdateItemFSRef(&created);
     return err;
 }
 
@@ -140,8 +142,6 @@ OSErr CreateFileForPathWithTypeCreator(const char* path, OSType creator, OSType 
         StampTypeCreator(created, creator, type);
     return err;
 }
-
-OSErr MoreFEUpdateItemFSRef(const FSRef&) { return noErr; }
 
 OSErr FSRefToPath(const FSRef& item, Str255 path)
 {
@@ -260,19 +260,21 @@ bool FSRefGetParent(const FSRef& item, FSRef& parent)
     return true;
 }
 
-OSErr GetFSSpecOfRef2(const FSRef& item, FSSpec& spec) { return FSGetFSSpec(item, &spec); }
+OSErr GetFSSpecOfRef2(const FSRef& item, FSSpec& spec) { return GetFSSpecOfRef(&item, &spec); }
 
 OSErr SetFinderComment(const FSRef& item, const char* text)
 {
-    return FSSetComment(item, text ? text : "");
+    if (!text)
+        return paramErr;
+    return MoreFESetCommentCFString(&item, QString::fromUtf8(text), nullptr);
 }
 
 OSErr GetFinderComment(const FSRef& item, CString256& comment)
 {
-    std::string text;
-    const OSErr err = FSGetComment(item, &text);
-    if (err == noErr && !text.empty())
-        comment.Assign(text.c_str());
+    Str255 answer = {0};
+    const OSErr err = MoreFEGetComment(&item, answer, nullptr);
+    if (err == noErr && answer[0] > 0)
+        comment.Assign(std::string(reinterpret_cast<const char*>(answer + 1), answer[0]).c_str());
     return err;
 }
 
@@ -331,11 +333,12 @@ std::unique_ptr<char[]> ReadWholeFileAtPath(const char* path, size_t& size)
     return ReadWholeFile(item, size);
 }
 
-std::unique_ptr<char[]> ReadWholeFileFromSpec(const FSSpec& spec, size_t& size)
+std::unique_ptr<char[]> ReadWholeFileFromSpec(SInt16 volume, SInt32 directoryID, ConstStr255Param name,
+                                              size_t& size)
 {
     size = 0;
     FSRef item;
-    if (FSpMakeFSRef(spec, &item) != noErr)
+    if (MakeFSRefFromSpecParts(volume, directoryID, name, &item) != noErr)
         return nullptr;
     return ReadWholeFile(item, size);
 }

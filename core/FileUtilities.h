@@ -43,9 +43,6 @@ OSErr CreateFileNamedWithTypeCreator(const FSRef& folder, const char* name, OSTy
 OSErr CreateFileForPath(const char* path, FSRef& created);
 OSErr CreateFileForPathWithTypeCreator(const char* path, OSType creator, OSType type, FSRef& created);
 
-// Asks the Finder to show a changed item afresh; there is none here: answers 0.
-OSErr MoreFEUpdateItemFSRef(const FSRef& item);
-
 // Names, paths and facts of an item.
 OSErr FSRefToPath(const FSRef& item, Str255 path);           // paths over 254 bytes: -37, path untouched
 OSErr GetFileName(const FSRef& item, CString256& name);      // cut to 255 bytes on a character boundary
@@ -67,9 +64,10 @@ OSErr RenameItem(FSRef& item, const char* name);             // -48 when the nam
 bool FSRefGetParent(const FSRef& item, FSRef& parent);
 OSErr GetFSSpecOfRef2(const FSRef& item, FSSpec& spec);
 
-// Comments.
+// Comments (through the Finder helpers, AppleEventHelpers.h).
 OSErr SetFinderComment(const FSRef& item, const char* text);
-// A non-empty comment is copied into `comment`; none, or a failure, leaves it as it was.
+// A non-empty comment is copied into `comment`; none, or a failure (a comment over 255 bytes
+// cannot be answered: -1700), leaves it as it was.
 OSErr GetFinderComment(const FSRef& item, CString256& comment);
 
 // Whole data forks. WriteWholeFile needs an existing file (-43 otherwise).
@@ -78,4 +76,6 @@ OSErr WriteWholeFileAtPath(const char* path, const void* bytes, size_t count);
 // The whole fork and its size; null on any failure, a short read included.
 std::unique_ptr<char[]> ReadWholeFile(const FSRef& item, size_t& size);
 std::unique_ptr<char[]> ReadWholeFileAtPath(const char* path, size_t& size);
-std::unique_ptr<char[]> ReadWholeFileFromSpec(const FSSpec& spec, size_t& size);
+// The item named by volume, directory ID and Pascal name (FileRefUtilities.h).
+std::unique_ptr<char[]> ReadWholeFileFromSpec(SInt16 volume, SInt32 directoryID, ConstStr255Param name,
+                                              size_t& size);

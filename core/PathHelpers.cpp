@@ -1,7 +1,9 @@
 // Conversions between path forms, alias records, item kinds and folder chains.
 #include "PathHelpers.h"
 
+#include "DirectoryIDs.h"
 #include "FileManager.h"
+#include "FileManagerHelpers.h"
 #include "FileMetadata.h"
 #include "FileUtilities.h"
 #include "HFSPaths.h"
@@ -113,6 +115,19 @@ OSErr ReplaceWithNewFile(const std::string& path, const void* bytes, size_t coun
     return noErr;
 }
 
+// The specification of `name` in the folder numbered `directoryID`; the item need not exist.
+// An empty name leaves the name empty (the folder itself).
+OSErr SpecFromParts(SInt16 volume, SInt32 directoryID, ConstStr255Param name, FSSpec& spec)
+{
+    if (volume != DirectoryIDs::kVolumeRefNum)
+        return nsvErr;
+    const auto folder = DirectoryIDs::PathForID(directoryID);
+    if (!folder)
+        return dirNFErr;
+    spec = FSSpec {*folder, PascalText(name)};
+    return noErr;
+}
+
 } // namespace
 
 QString HFSPathToPOSIXPath(const QString& hfsPath)
@@ -153,15 +168,16 @@ OSErr FSSpecToPath(const FSSpec& spec, char* buffer, size_t size)
 
 std::unique_ptr<char[]> FullPathOfSpec(const FSSpec& spec)
 {
-    if (spec.IsEmpty() || !PathIsFolder(spec.folder.empty() ? "/" : spec.folder.c_str()))
+    SInt16 length = 0;
+    Handle path = nullptr;
+    const OSErr err = BuildFullPathFromSpec(&spec, &length, &path);
+    if ((err != noErr && err != fnfErr) || !path || length <= 0) {
+        DisposeHandle(path);
         return nullptr;
-    std::string posix = spec.Path();
-    if (PathIsFolder(posix.c_str()) && posix.back() != '/')
-        posix += '/';
-    std::string hfs;
-    if (!POSIXPathToHFSPath(posix, &hfs) || hfs.empty())
-        return nullptr;
-    return NewCString(hfs);
+    }
+    std::unique_ptr<char[]> copy = NewCString(std::string(*path, size_t(length)));
+    DisposeHandle(path);
+    return copy;
 }
 
 std::unique_ptr<UniChar[]> CopyUniChars(const QString& text, UInt32& length)
@@ -262,11 +278,14 @@ OSErr MakeFoldersForHFSPath(const char* folderPath, const CList<CString256>& nam
     FSRef last;
     if (OSErr err = WalkFolders(start, names, true, last))
         return err;
-    FSItemInfo info;
-    if (OSErr err = FSGetItemInfo(last, &info))
+    FSSpec lastSpec;
+    if (OSErr err = FSGetFSSpec(last, &lastSpec))
         return err;
-    directoryID = SInt32(UInt32(info.inode));
-    return FSGetFSSpec(last, &spec);
+    Boolean isDirectory = false;
+    if (OSErr err = GetDirectoryIDOfSpec(&lastSpec, &directoryID, &isDirectory))
+        return err;
+    spec = lastSpec;
+    return noErr;
 }
 
 OSErr MakeFoldersForPOSIXPath(const char* folderPath, const CList<CString256>& names, FSRef& folder)
@@ -310,9 +329,12 @@ OSErr CreateHTMLFileRef(const char* folderPOSIXPath, const CList<CString256>& na
     return FSPathMakeRef(path, &file);
 }
 
-OSErr WriteTextFile(const char* text, const FSSpec& spec)
+OSErr WriteTextFile(const char* text, SInt16 volume, SInt32 directoryID, ConstStr255Param name)
 {
-    if (spec.IsEmpty() || !IsValidFileName(spec.name))
+    FSSpec spec;
+    if (OSErr err = SpecFromParts(volume, directoryID, name, spec))
+        return err;
+    if (!IsValidFileName(spec.name))
         return bdNamErr;
     const size_t length = text ? std::strlen(text) : 0;
     return ReplaceWithNewFile(spec.Path(), text, length, 'CWIE', 'TEXT');
@@ -320,18 +342,16 @@ OSErr WriteTextFile(const char* text, const FSSpec& spec)
 
 OSErr GetFolderID(const FSSpec& folder, SInt32& directoryID, SInt32& parentID)
 {
-    FSRef ref, parent;
-    FSItemInfo own, up;
-    if (OSErr err = FSpMakeFSRef(folder, &ref))
+    FSRef ref;
+    bool isDirectory = false;
+    if (folder.IsEmpty())
+        return paramErr;
+    if (OSErr err = FSPathMakeRef(folder.Path(), &ref, &isDirectory))
         return err;
-    if (OSErr err = FSGetItemInfo(ref, &own))
-        return err;
-    if (!own.isDirectory)
+    if (!isDirectory)
         return dirNFErr;
-    if (FSGetParentRef(ref, &parent) != noErr || parent.IsEmpty() || FSGetItemInfo(parent, &up) != noErr)
-        up = own; // the root is its own parent
-    directoryID = SInt32(UInt32(own.inode));
-    parentID = SInt32(UInt32(up.inode));
+    directoryID = DirectoryIDs::IDForPath(ref.path);
+    parentID = ref.path == "/" ? DirectoryIDs::kRootParentID : DirectoryIDs::IDForPath(folder.folder);
     return noErr;
 }
 
@@ -359,6 +379,14 @@ OSErr CreateSpecWithTypeCreator(const FSSpec& spec, OSType creator, OSType type,
     return FSNewAlias(file, &alias);
 }
 
+OSErr GetModificationDate(SInt16 volume, SInt32 directoryID, ConstStr255Param name, UInt32& modificationDate)
+{
+    FSSpec spec;
+    if (OSErr err = SpecFromParts(volume, directoryID, name, spec))
+        return err;
+    return GetModificationDate(spec, modificationDate);
+}
+
 OSErr GetModificationDate(const FSSpec& spec, UInt32& modificationDate)
 {
     FSRef item;
@@ -366,6 +394,15 @@ OSErr GetModificationDate(const FSSpec& spec, UInt32& modificationDate)
     if (OSErr err = FSPathMakeRef(path, &item))
         return err;
     return GetContentModSeconds(item, modificationDate);
+}
+
+OSErr SetFileDatesByName(SInt16 volume, SInt32 directoryID, ConstStr255Param name,
+                         UInt32 modificationDate, UInt32 creationDate)
+{
+    FSSpec spec;
+    if (OSErr err = SpecFromParts(volume, directoryID, name, spec))
+        return err;
+    return SetFileDatesByName(spec, modificationDate, creationDate);
 }
 
 OSErr SetFileDatesByName(const FSSpec& spec, UInt32 modificationDate, UInt32 creationDate)

@@ -31,7 +31,8 @@ QString HFSPathToPOSIXPath(const QString& hfsPath);                 // null when
 void HFSPathToPOSIXCString(const char* hfsPath, char* buffer, size_t size); // "" on failure
 void POSIXPathToHFSInPlace(CString256& path);                       // unchanged when a step fails
 OSErr FSSpecToPath(const FSSpec& spec, char* buffer, size_t size);  // buffer cleared first
-// The HFS path of the specified item ("...:" for a folder); null when its folder is missing.
+// The HFS path of the specified item ("...:" for a folder), as the full-path operation of
+// FileManagerHelpers.h gives it (also for a missing item in an existing folder); null otherwise.
 std::unique_ptr<char[]> FullPathOfSpec(const FSSpec& spec);
 std::unique_ptr<UniChar[]> CopyUniChars(const QString& text, UInt32& length);
 std::unique_ptr<UniChar[]> CStringToUniChars(const char* text, UInt32& length);
@@ -56,7 +57,8 @@ bool IsWeblocFile(const QString& posixPath);
 QString ReadWeblocURL(const FSRef& item);
 
 // Folder chains: each percent-decoded name is looked up under the last level and made when
-// missing; the first other failure ends the walk. No names: the given folder itself.
+// missing; the first other failure ends the walk. No names: the given folder itself. The HFS
+// form answers the last folder's directory ID (DirectoryIDs.h).
 OSErr MakeFoldersForHFSPath(const char* folderPath, const CList<CString256>& names, FSSpec& spec,
                             SInt32& directoryID);
 OSErr MakeFoldersForPOSIXPath(const char* folderPath, const CList<CString256>& names, FSRef& folder);
@@ -71,12 +73,14 @@ OSErr CreateHTMLFileRef(const char* folderPOSIXPath, const CList<CString256>& na
 QByteArray ReadFileData(const FSRef& item);                          // empty when unreadable
 Ptr ReadFileAtPath(const char* posixPath);                           // null when empty or unreadable
 std::unique_ptr<char[]> ReadForkData(const FSRef& item, size_t& count); // null when unreadable
-std::unique_ptr<char[]> ReadFileToText(const FSSpec& spec);          // NUL-terminated; null on failure
+// The whole data fork of the item named by volume, directory ID and name, NUL-terminated; null
+// on failure.
+std::unique_ptr<char[]> ReadFileToText(SInt16 volume, SInt32 directoryID, ConstStr255Param name);
 OSErr WriteDataToFile(const QByteArray& data, const FSRef& item);    // replaces the content
 OSErr WriteDataFork(const QByteArray& data, const FSRef& item);
 // A new file with type 'TEXT' and creator 'CWIE' holding the text (without its NUL), taking an
-// old file's place atomically.
-OSErr WriteTextFile(const char* text, const FSSpec& spec);
+// old file's place atomically; the folder is named by volume and directory ID.
+OSErr WriteTextFile(const char* text, SInt16 volume, SInt32 directoryID, ConstStr255Param name);
 
 // Type, creator and MIME.
 bool GetMIMETypeForRef(const FSRef& item, CString256& mimeType);
@@ -86,7 +90,7 @@ bool GetMIMETypeForName(const char* fileName, CString256& mimeType);
 bool GetMIMETypeForTypeCreator(OSType type, OSType creator, CString256& mimeType);
 bool MapFilenameIC(const char* fileName, OSType& creator, OSType& type);
 bool GetCatalogTypeCreator(const FSSpec& spec, CString256& mimeType, OSType& creator, OSType& type);
-// A folder's own and its parent's identifiers (their inode numbers, low 32 bits).
+// A folder's own and its parent's directory IDs (DirectoryIDs.h).
 OSErr GetFolderID(const FSSpec& folder, SInt32& directoryID, SInt32& parentID);
 // Adds owner read and write to the file's permissions (never group or others).
 OSErr MakeFileWritableByAll(const FSRef& item);
@@ -94,7 +98,10 @@ OSErr MakeFileWritableByAll(const FSSpec& spec);
 // Creates the file (-48 when it exists), makes it writable by its owner, makes its alias record.
 OSErr CreateSpecWithTypeCreator(const FSSpec& spec, OSType creator, OSType type, AliasHandle& alias);
 // Dates in catalog seconds; an empty name addresses the folder itself.
+OSErr GetModificationDate(SInt16 volume, SInt32 directoryID, ConstStr255Param name, UInt32& modificationDate);
 OSErr GetModificationDate(const FSSpec& spec, UInt32& modificationDate);
+OSErr SetFileDatesByName(SInt16 volume, SInt32 directoryID, ConstStr255Param name,
+                         UInt32 modificationDate, UInt32 creationDate);
 OSErr SetFileDatesByName(const FSSpec& spec, UInt32 modificationDate, UInt32 creationDate);
 OSErr RenameFileUnicode(const FSRef& item, const QString& newName); // -48 when taken
 

@@ -4,6 +4,7 @@
 #include "CFBundle.h"
 #include "CFileTypeMaps.h"
 #include "FileManager.h"
+#include "FileRefUtilities.h"
 #include "FileMetadata.h"
 #include "FileUtilities.h"
 #include "HFSPaths.h"
@@ -101,10 +102,12 @@ std::unique_ptr<char[]> ReadForkData(const FSRef& item, size_t& count)
     return ReadWholeFile(item, count);
 }
 
-std::unique_ptr<char[]> ReadFileToText(const FSSpec& spec)
+std::unique_ptr<char[]> ReadFileToText(SInt16 volume, SInt32 directoryID, ConstStr255Param name)
 {
+    FSRef item;
     std::string bytes;
-    if (spec.IsEmpty() || ReadWholeFileBytes(spec.Path(), &bytes) != noErr)
+    if (MakeFSRefFromSpecParts(volume, directoryID, name, &item) != noErr
+        || ReadWholeFileBytes(item.path, &bytes) != noErr)
         return nullptr;
     std::unique_ptr<char[]> text(new char[bytes.size() + 1]);
     std::memcpy(text.get(), bytes.data(), bytes.size());

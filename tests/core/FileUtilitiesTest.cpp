@@ -2,6 +2,7 @@
 // comments and whole-file reads and writes.
 #include "../platform/FileTestFolder.h"
 #include "CFile.h"
+#include "DirectoryIDs.h"
 #include "FileManager.h"
 #include "FileMetadata.h"
 #include "FileUtilities.h"
@@ -115,7 +116,8 @@ TEST(FileUtilities, WholeFileWriteTruncatesAndReadReturnsTheSize)
     EXPECT_EQ(size, 0u);
     EXPECT_FALSE(ReadWholeFileAtPath(folder.Path().c_str(), size)); // a folder has no data fork
     folder.Put("empty", "");
-    bytes = ReadWholeFileFromSpec(FSSpec {folder.Path(), "empty"}, size);
+    const unsigned char empty[] = "\x05" "empty";
+    bytes = ReadWholeFileFromSpec(DirectoryIDs::kVolumeRefNum, DirectoryIDs::IDForPath(folder.Path()), empty, size);
     EXPECT_TRUE(bytes);
     EXPECT_EQ(size, 0u);
 }
@@ -198,6 +200,10 @@ TEST(FileUtilities, CommentsAndSizes)
     EXPECT_STREQ(comment.text, "kept"); // none: left as it was
     EXPECT_EQ(SetFinderComment(ref, "http://example.org/a.html"), noErr);
     EXPECT_EQ(GetFinderComment(ref, comment), noErr);
+    EXPECT_STREQ(comment.text, "http://example.org/a.html");
+    // A comment too long for the Finder's answer is not cut: the string stays as it was.
+    EXPECT_EQ(SetFinderComment(ref, std::string(300, 'c').c_str()), noErr);
+    EXPECT_EQ(GetFinderComment(ref, comment), -1700);
     EXPECT_STREQ(comment.text, "http://example.org/a.html");
 }
 

@@ -1,6 +1,7 @@
 // Path, file and alias helpers on real files.
 #include "../platform/FileTestFolder.h"
 #include "CFileTypeMaps.h"
+#include "DirectoryIDs.h"
 #include "FileManager.h"
 #include "FileMetadata.h"
 #include "HFSPaths.h"
@@ -16,6 +17,16 @@
 #include <unistd.h>
 
 namespace {
+
+constexpr SInt16 kVolume = DirectoryIDs::kVolumeRefNum;
+
+// A Pascal string of the text, kept alive by the caller.
+std::basic_string<unsigned char> Pascal(const std::string& text)
+{
+    std::basic_string<unsigned char> pascal(1, static_cast<unsigned char>(text.size()));
+    pascal.append(text.begin(), text.end());
+    return pascal;
+}
 
 FSRef RefOf(const std::string& path)
 {
@@ -87,9 +98,7 @@ TEST(PathHelpers, FolderChainsRefuseNamesThatLeaveTheFolder)
     ASSERT_EQ(MakeFoldersForHFSPath(HFS(folder.PathOf("base")).c_str(), Names({"h", "a%3Ab"}), spec, directoryID), bdNamErr);
     ASSERT_EQ(MakeFoldersForHFSPath((HFS(folder.PathOf("base")) + ":").c_str(), Names({"h", "i"}), spec, directoryID), noErr);
     EXPECT_EQ(spec.Path(), folder.PathOf("base/h/i"));
-    struct stat st {};
-    stat(folder.PathOf("base/h/i").c_str(), &st);
-    EXPECT_EQ(UInt32(directoryID), UInt32(st.st_ino));
+    EXPECT_EQ(DirectoryIDs::PathForID(directoryID), folder.PathOf("base/h/i"));
 }
 
 TEST(PathHelpers, HTMLFilesTakeTheOldFilesPlace)
@@ -120,8 +129,10 @@ TEST(PathHelpers, TextFilesReplaceAtomicallyAndAFailureKeepsTheOld)
 {
     FileTestFolder folder;
     const FSSpec spec {folder.Path(), "notes.txt"};
+    const SInt32 folderID = DirectoryIDs::IDForPath(folder.Path());
+    const auto name = Pascal("notes.txt");
     folder.Put("notes.txt", "old notes");
-    ASSERT_EQ(WriteTextFile("new", spec), noErr);
+    ASSERT_EQ(WriteTextFile("new", kVolume, folderID, name.c_str()), noErr);
     EXPECT_EQ(folder.Read("notes.txt"), "new");
     if (SupportsUserAttributes(folder.Path())) {
         OSType type = 0, creator = 0;
@@ -137,7 +148,7 @@ TEST(PathHelpers, TextFilesReplaceAtomicallyAndAFailureKeepsTheOld)
     small.rlim_cur = 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const std::string big(50000, 'x');
-    const OSErr err = WriteTextFile(big.c_str(), spec);
+    const OSErr err = WriteTextFile(big.c_str(), kVolume, folderID, name.c_str());
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
     EXPECT_NE(err, noErr);
@@ -254,7 +265,7 @@ TEST(PathHelpers, WholeFileReads)
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(GetPtrSize(block), 3);
     DisposePtr(block);
-    std::unique_ptr<char[]> text = ReadFileToText(FSSpec {folder.Path(), "data"});
+    std::unique_ptr<char[]> text = ReadFileToText(kVolume, DirectoryIDs::IDForPath(folder.Path()), Pascal("data").c_str());
     ASSERT_TRUE(text);
     EXPECT_EQ(text[3], '\0');
     size_t count = 0;
@@ -302,11 +313,8 @@ TEST(PathHelpers, KindsOfItems)
 
     SInt32 directoryID = 0, parentID = 0;
     EXPECT_EQ(GetFolderID(FSSpec {folder.Path(), "plain"}, directoryID, parentID), noErr);
-    struct stat own {}, up {};
-    stat(folder.PathOf("plain").c_str(), &own);
-    stat(folder.Path().c_str(), &up);
-    EXPECT_EQ(UInt32(directoryID), UInt32(own.st_ino));
-    EXPECT_EQ(UInt32(parentID), UInt32(up.st_ino));
+    EXPECT_EQ(DirectoryIDs::PathForID(directoryID), folder.PathOf("plain"));
+    EXPECT_EQ(DirectoryIDs::PathForID(parentID), folder.Path());
     EXPECT_EQ(GetFolderID(FSSpec {folder.Path(), "Link.WEBLOC"}, directoryID, parentID), dirNFErr);
 }
 
@@ -319,6 +327,12 @@ TEST(PathHelpers, DatesByNameAddressTheFolderWhenTheNameIsEmpty)
     EXPECT_EQ(GetModificationDate(FSSpec {folder.Path(), ""}, read), noErr);
     EXPECT_EQ(read, when);
     EXPECT_EQ(GetModificationDate(FSSpec {folder.Path(), "none"}, read), fnfErr);
+    folder.Put("file", "");
+    const SInt32 folderID = DirectoryIDs::IDForPath(folder.Path());
+    EXPECT_EQ(SetFileDatesByName(kVolume, folderID, Pascal("file").c_str(), when + 60, when), noErr);
+    EXPECT_EQ(GetModificationDate(kVolume, folderID, Pascal("file").c_str(), read), noErr);
+    EXPECT_EQ(read, when + 60);
+    EXPECT_EQ(GetModificationDate(kVolume, -12345, Pascal("file").c_str(), read), dirNFErr);
 }
 
 // A resource fork holding one 'url ' resource, in the classic layout.
