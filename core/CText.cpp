@@ -15,6 +15,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -726,28 +727,54 @@ void CText::ReplaceFirstText(const CText& find, const CText& replacement)
     ReplaceFirstAt(find.buffer, replacement.buffer, 0, true);
 }
 
-// Builds the result in one pass, so that a text with many occurrences costs one copy, not one
-// per replacement; the search resumes after each inserted replacement.
+// Finds every occurrence first (the search resumes after each one, so a replacement is never
+// searched again), then writes the result once: in place when no replacement is longer than the
+// needle, else into one new buffer sized as growing would size it. A result too large for 32-bit sizes changes
+// nothing.
 void CText::ReplaceEvery(const char* find, const char* replacement, bool noCase)
 {
     if (replacement == nullptr || IsEmptyNeedle(find) || buffer == nullptr)
         return;
-    SInt32 at = Search(find, 0, noCase);
-    if (at < 0)
+    const SInt32 findLength = SInt32(std::strlen(find));
+    const size_t replacementLength = std::strlen(replacement);
+    std::vector<SInt32> hits;
+    for (SInt32 at = Search(find, 0, noCase); at >= 0; at = Search(find, at + findLength, noCase))
+        hits.push_back(at);
+    if (hits.empty())
         return;
-    size_t findLength = std::strlen(find);
-    std::string result;
-    SInt32 copied = 0;
-    while (at >= 0) {
-        result.append(buffer + copied, size_t(at - copied));
-        result.append(replacement);
-        copied = at + SInt32(findLength);
-        at = Search(find, copied, noCase);
+    const int64_t newLength =
+        int64_t(length) + int64_t(hits.size()) * (int64_t(replacementLength) - findLength);
+    if (newLength > kMaxCapacity - 1)
+        return;
+
+    int64_t newCapacity = capacity;
+    const int64_t room = int64_t(capacity) - 1 - length;
+    if (newLength - length > room)
+        newCapacity += ((newLength - length - room) / step + 1) * int64_t(step);
+    if (newCapacity > kMaxCapacity)
+        return;
+
+    const std::string copy(replacement);  // the replacement may lie inside this text
+    const bool inPlace = replacementLength <= size_t(findLength);  // writing never overtakes reading
+    char* out = inPlace ? buffer : NewBuffer(size_t(newCapacity) + 1);
+    size_t written = 0;
+    SInt32 read = 0;
+    for (SInt32 at : hits) {
+        std::memmove(out + written, buffer + read, size_t(at - read));
+        written += size_t(at - read);
+        std::memcpy(out + written, copy.data(), replacementLength);
+        written += replacementLength;
+        read = at + findLength;
     }
-    result.append(buffer + copied, size_t(length - copied));
-    if (result.size() > size_t(kMaxCapacity - 1))
-        return;
-    ReplaceBytes(0, length, result.data(), result.size());
+    std::memmove(out + written, buffer + read, size_t(length - read));
+    written += size_t(length - read);
+    out[written] = 0;
+    if (out != buffer) {
+        std::free(buffer);
+        buffer = out;
+        capacity = SInt32(newCapacity);
+    }
+    length = SInt32(written);
 }
 
 void CText::ReplaceAll(const char* find, const char* replacement)

@@ -329,6 +329,14 @@ TEST(CText, ReplacingOccurrences)
         c.edit(t);
         EXPECT_EQ(Text(t), c.expected) << c.name;
     }
+
+    CText grown("abab", 4);
+    grown.ReplaceAll("b", "bbb");  // room 3, growth 4: shortfall 1, one step more
+    EXPECT_EQ(Text(grown), "abbbabbb");
+    EXPECT_EQ(grown.capacity, 12);
+    CText fromItself("a.b");
+    fromItself.ReplaceAll(".", fromItself.buffer);
+    EXPECT_EQ(Text(fromItself), "aa.bb");
 }
 
 TEST(CText, EncodeHeaderWordHasNoLengthCut)
