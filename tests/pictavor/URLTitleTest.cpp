@@ -1,6 +1,6 @@
 // The title pre-fetch against the page peer: a title, none, Mac OS Roman bytes, a file URL,
 // a server that never answers (the 15-second deadline), and schemes with nothing to fetch.
-#include "PageServer.h"
+#include "../platform/PageServer.h"
 #include "URLTitle.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
-// The page peer for the page-imager tests: tests/peers/page_server.py serving this folder's
-// data/ on a free loopback port, started by the test and stopped by its process id.
+// The page peer for the web view and page-imager tests: tests/peers/page_server.py serving the
+// page imager's fixture folder (tests/pictavor/data) on a free loopback port, started by the
+// test and stopped by its process id.
 #pragma once
 
 #include <QProcess>
@@ -11,7 +12,7 @@ class PageServer {
 public:
     explicit PageServer(const QString& logFile = {})
     {
-        QStringList arguments { QStringLiteral(BREVANTO_PEERS_DIR "/page_server.py"), QStringLiteral(BREVANTO_TEST_DATA) };
+        QStringList arguments { QStringLiteral(BREVANTO_PEERS_DIR "/page_server.py"), QStringLiteral(BREVANTO_SOURCE_DIR "/tests/pictavor/data") };
         if (!logFile.isEmpty())
             arguments << QStringLiteral("--log") << logFile;
         fProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);

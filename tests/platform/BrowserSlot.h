@@ -1,0 +1,45 @@
+// At most four browser runs at once across every test process: a run holds one of four lock
+// files in /tmp (flock), waiting for a free one. The lock goes with the process, so a crashed
+// test never keeps a slot.
+#pragma once
+
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <string>
+
+class BrowserSlot {
+public:
+    static constexpr int kSlots = 4;
+
+    BrowserSlot()
+    {
+        for (;;) {
+            for (int slot = 0; slot < kSlots; ++slot) {
+                const std::string path = "/tmp/brevanto-browser-slot-" + std::to_string(slot) + ".lock";
+                const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+                if (fd < 0)
+                    continue;
+                if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                    fFd = fd;
+                    return;
+                }
+                close(fd);
+            }
+            QThread::msleep(200);
+        }
+    }
+    ~BrowserSlot()
+    {
+        if (fFd >= 0)
+            close(fFd);
+    }
+    BrowserSlot(const BrowserSlot&) = delete;
+    BrowserSlot& operator=(const BrowserSlot&) = delete;
+
+private:
+    int fFd = -1;
+};
