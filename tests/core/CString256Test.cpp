@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <QStringDecoder>
 #include <atomic>
 #include <fcntl.h>
@@ -20,11 +21,12 @@
 
 namespace {
 
-std::string Repeat(const std::string& piece, size_t times)
+std::string Repeat(const std::string& piece, size_t times, const char* tail = "")
 {
     std::string out;
     for (size_t i = 0; i < times; ++i)
         out += piece;
+    out += tail;
     return out;
 }
 
@@ -48,8 +50,8 @@ TEST(CString256, AssignCutsAt255BytesOnACharacterBoundary)
         {"200 two-byte", Repeat("é", 200), Repeat("é", 127)},                 // 254 bytes
         {"100 three-byte", Repeat("€", 100), Repeat("€", 85)},                // exactly 255
         {"70 four-byte", Repeat("😀", 70), Repeat("😀", 63)},                 // 252 bytes
-        {"ASCII then two-byte at the cut", std::string(254, 'a') + "é", std::string(254, 'a')},
-        {"stray bytes are single characters", std::string(254, 'a') + "\xE9\xE9", std::string(254, 'a') + "\xE9"},
+        {"ASCII then two-byte at the cut", Repeat("a", 254, "é"), Repeat("a", 254)},
+        {"stray bytes are single characters", Repeat("a", 254, "\xE9\xE9"), Repeat("a", 254, "\xE9")},
     };
     for (const Case& c : cases) {
         CString256 s;
@@ -66,7 +68,7 @@ TEST(CString256, AppendKeepsWhatFitsAndAppendCharStopsAt254)
 {
     CString256 s(std::string(250, 'a').c_str());
     s.Append("0123456789");
-    EXPECT_EQ(std::string(s.text), std::string(250, 'a') + "01234");
+    EXPECT_EQ(std::string(s.text), Repeat("a", 250, "01234"));
 
     CString256 nearlyFull(std::string(254, 'a').c_str());
     nearlyFull.AppendChar('b');
@@ -122,6 +124,28 @@ TEST(CString256, OtherSources)
 
     EXPECT_STREQ(s.SetNumber(-2147483647L - 1).text, "-2147483648");
     EXPECT_STREQ(s.SetNumber(0).text, "0");
+}
+
+TEST(CString256, SetFloatWritesTheLocaleDecimalForm)
+{
+    const QLocale saved;
+    struct Case {
+        QLocale locale;
+        float value;
+        const char* expected;
+    } cases[] = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), 1234.5f, "1,234.5"},
+        {QLocale(QLocale::German, QLocale::Germany), 1234.5f, "1.234,5"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), 2.0f, "2"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), -0.125f, "-0.125"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), 1.0f / 3.0f, "0.333"},
+    };
+    for (const auto& c : cases) {
+        QLocale::setDefault(c.locale);
+        CString256 s;
+        EXPECT_STREQ(s.SetFloat(c.value).text, c.expected) << c.value;
+    }
+    QLocale::setDefault(saved);
 }
 
 TEST(CString256, StartsWithAndEndsWith)
@@ -181,7 +205,7 @@ TEST(CString256, EscapeCharsUsesTheInstalledMaps)
 
     CString256 full(std::string(254, 'a').append("/").c_str());
     full.EscapeChars();
-    EXPECT_EQ(std::string(full.text), std::string(254, 'a') + "%");  // cut at the limit
+    EXPECT_EQ(std::string(full.text), Repeat("a", 254, "%"));  // cut at the limit
 }
 
 TEST(CString256, Decoding)

@@ -37,7 +37,9 @@ TEST(CString32, AppendingAndNumbers)
     s.AppendChar('c');  // 30 stand: never fills the last position
     EXPECT_EQ(s.Length(), 30u);
     s.Append("xyz");
-    EXPECT_EQ(std::string(s.text), std::string(29, 'a') + "bx");
+    std::string expected(29, 'a');
+    expected += "bx";
+    EXPECT_EQ(std::string(s.text), expected);
 
     CString32 n;
     n.SetNumber(-2147483647L - 1);
