@@ -20,6 +20,7 @@ Routes (GET and HEAD):
   /large?size=N           N bytes, streamed
   /fields                 Date (twice), Last-Modified, Content-Type, Location, WWW-Authenticate
   /gzip                   "decoded body" sent gzip-encoded
+  /ip?body=B&need=N       B as the body, or an empty 403 unless the User-Agent holds N
   /echo-ua                the User-Agent as body
   /echo-path              the request path as body
   /echo-headers           the request header lines as body
@@ -172,6 +173,11 @@ class Handler(BaseHTTPRequestHandler):
         if path == "/gzip":
             return self.send_body(200, gzip.compress(b"decoded body"),
                                   extra=[("Content-Encoding", "gzip")])
+        if path == "/ip":
+            need = query.get("need", "")
+            if need and need not in (self.headers.get("User-Agent") or ""):
+                return self.send_body(403, b"")
+            return self.send_body(200, query.get("body", "").encode("latin-1"))
         if path == "/echo-ua":
             return self.send_body(200, (self.headers.get("User-Agent") or "").encode())
         if path == "/echo-path":
