@@ -17,6 +17,14 @@
 
 namespace {
 
+// n letters "a" followed by tail.
+std::string Letters(size_t n, const char* tail)
+{
+    std::string text(n, 'a');
+    text.append(tail);
+    return text;
+}
+
 std::string Encoded(const std::string& text)
 {
     CQuotedPrintableEncoder encoder(text.c_str());
@@ -55,8 +63,9 @@ void ExpectWellFormedLines(const std::string& encoded)
             end = encoded.size();
         const std::string line = encoded.substr(start, end - start);
         EXPECT_LE(line.size(), 76u) << line;
-        if (!line.empty())
+        if (!line.empty()) {
             EXPECT_TRUE(line.back() != ' ' && line.back() != '\t') << "blank before a line end: " << line;
+        }
         for (char c : line)
             EXPECT_TRUE(c == '\t' || (c >= 32 && c <= 126)) << "raw byte in " << line;
         start = end + 1;
@@ -76,7 +85,6 @@ std::vector<QByteArray> CPythonCases()
 
 TEST(CQuotedPrintableEncoder, EncodesByItsRules)
 {
-    const std::string eighty(80, 'a');
     const struct {
         std::string input;
         std::string encoded;
@@ -84,16 +92,16 @@ TEST(CQuotedPrintableEncoder, EncodesByItsRules)
         {"abc", "abc"},
         {"a=b", "a=3Db"},
         {"\xC3\xA9", "=E9"},
-        {eighty, std::string(75, 'a') + "=\n" + std::string(5, 'a')},
+        {Letters(80, ""), Letters(75, "=\naaaaa")},
         {"x \n", "x =\n\n"},
         {"x \r\n", "x =\n\n"},     // CR LF is a line break, not "=0D"
         {"x \ry", "x =\n\ny"},     // so is a lone CR
         {"a\r\nb\rc\nd", "a\nb\nc\nd"},
         {"end ", "end =\n"},
         {"a\tb", "a\tb"},
-        {std::string(72, 'a') + "\xC3\xA9", std::string(72, 'a') + "=E9"},
-        {std::string(73, 'a') + "\xC3\xA9", std::string(73, 'a') + "=\n=E9"},
-        {std::string(74, 'a') + "=", std::string(74, 'a') + "=\n=3D"},
+        {Letters(72, "\xC3\xA9"), Letters(72, "=E9")},
+        {Letters(73, "\xC3\xA9"), Letters(73, "=\n=E9")},
+        {Letters(74, "="), Letters(74, "=\n=3D")},
         {"a\x01z", "a=01z"},
         {"", ""},
     };

@@ -164,8 +164,9 @@ TEST_F(TextEncodings, Base64LinesAndVectors)
         EXPECT_EQ(lines.size(), size_t((size + 47) / 48)) << size;
         for (size_t i = 0; i < lines.size(); ++i) {
             EXPECT_LE(lines[i].size(), 76u);
-            if (i + 1 < lines.size())
+            if (i + 1 < lines.size()) {
                 EXPECT_EQ(lines[i].size(), 64u);
+            }
         }
     }
 
