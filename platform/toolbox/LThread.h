@@ -58,7 +58,8 @@ public:
     // Sleeps until inTicks (1/60 s) have passed; the thread is resumed once, after that.
     static void Delay(UInt32 inTicks);
 
-    // Polls inCondition, yielding between polls; false when inDeadline passed first.
+    // Polls inCondition, yielding between polls; false when inDeadline passed first. For its
+    // first tick a thread polls every round, then once a tick, so a long wait lets the loop block.
     static Boolean WaitUntil(const std::function<bool()>& inCondition, LDeadline inDeadline);
 
     // Suspends until inFD is readable or writable (an error or hang-up counts as ready) or
