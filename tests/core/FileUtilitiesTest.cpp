@@ -125,7 +125,8 @@ TEST(FileUtilities, WholeFileWriteTruncatesAndReadReturnsTheSize)
 TEST(FileUtilities, NamesAndPaths)
 {
     FileTestFolder folder;
-    const std::string longName = std::string(253, 'x') + "é"; // 255 bytes
+    std::string longName(253, 'x');
+    longName += "é"; // 255 bytes
     folder.Put(longName, "");
     const FSRef ref = RefOf(folder.PathOf(longName));
     CString256 name;
@@ -179,8 +180,9 @@ TEST(FileUtilities, DatesKeepTheHighBitsAndUnreadableItemsAreLeftAlone)
     FSItemInfo info;
     ASSERT_EQ(FSGetItemInfo(ref, &info), noErr);
     EXPECT_EQ(info.contentModDate, int64_t(modified));
-    if (SupportsUserAttributes(folder.Path()))
+    if (SupportsUserAttributes(folder.Path())) {
         EXPECT_EQ(info.creationDate, int64_t(created));
+    }
     EXPECT_EQ(SetFileDates(FSRef {folder.PathOf("gone")}, modified, created), noErr);
     EXPECT_FALSE(folder.Exists("gone"));
 }
