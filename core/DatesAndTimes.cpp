@@ -1,5 +1,6 @@
 #include "DatesAndTimes.h"
 
+#include "Power.h"
 #include "TextHelpers.h"
 
 #include <QLocale>
@@ -430,4 +431,20 @@ void FormatDuration(UInt32 seconds, CText& out)
         out.AppendNumber(long(rest));
         out.Append(rest == 1 ? " sec " : " secs ");
     }
+}
+
+bool ScheduleWake(SInt64 longDateTime, UInt32 leadSeconds)
+{
+    if (!Power::CanSleep())
+        return false;
+    const QDateTime wall = QDateTime(QDate(1904, 1, 1), QTime(0, 0), Qt::UTC).addSecs(longDateTime - leadSeconds);
+    const QDateTime local(wall.date(), wall.time());
+    if (!local.isValid())
+        return false;
+    return Power::ScheduleWake(local.toSecsSinceEpoch());
+}
+
+OSStatus SleepNow()
+{
+    return Power::SleepNow() ? OSStatus(noErr) : kPowerNotAvailableErr;
 }

@@ -83,6 +83,15 @@ void CurrentDateTimeText(char* buffer, size_t size);
 QString CurrentDateDescription();
 // "M-D-YYYY" of a Core Foundation date in the local time zone (no leading zeros).
 QString FormatDate(double utcSeconds);
+// The answer of SleepNow when the system lets this user neither sleep nor schedule a wake-up.
+inline constexpr OSStatus kPowerNotAvailableErr = -1;
+
+// Schedules a wake-up `leadSeconds` before `longDateTime` (signed seconds since 1904-01-01 local
+// time); false when the system cannot sleep or refuses the wake-up.
+bool ScheduleWake(SInt64 longDateTime, UInt32 leadSeconds);
+// Puts the computer to sleep where the system allows it: 0, or kPowerNotAvailableErr.
+OSStatus SleepNow();
+
 // Appends "0" for zero seconds, else hours (" hr " / " hrs "), minutes (" min " / " mins ") and
 // seconds (" sec " / " secs "), each only when not zero.
 void FormatDuration(UInt32 seconds, CText& out);

@@ -3,11 +3,13 @@
 #include "DatesAndTimes.h"
 
 #include "DecodingPeer.h"
+#include "Power.h"
 
 #include <gtest/gtest.h>
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimeZone>
 
 #include <cstdlib>
@@ -226,4 +228,20 @@ TEST_F(DatesAndTimes, CurrentTexts)
     UInt32 now = 0;
     EXPECT_EQ(CurrentLocalMacTime(now), now);
     EXPECT_GT(now, 3'700'000'000u);  // after 2021
+}
+
+TEST_F(DatesAndTimes, WakeAndSleepAnswerNotAvailableWhereTheSystemRefuses)
+{
+    // No system bus and no real-time clock: the path a user without the rights takes. The bus
+    // address points nowhere, so this test can never put the machine to sleep.
+    QTemporaryDir sysfs;
+    ASSERT_TRUE(sysfs.isValid());
+    Power::SetSysfsRoot(sysfs.path());
+    Power::SetSystemBusAddress("unix:path=" + sysfs.path() + "/no-bus");
+    const QDateTime inAnHour = QDateTime::currentDateTime().addSecs(3600);
+    const SInt64 longDateTime = QDateTime(inAnHour.date(), inAnHour.time(), Qt::UTC).toSecsSinceEpoch() + 2082844800;
+    EXPECT_FALSE(ScheduleWake(longDateTime, 60));
+    EXPECT_EQ(SleepNow(), kPowerNotAvailableErr);
+    Power::SetSysfsRoot({});
+    Power::SetSystemBusAddress({});
 }
