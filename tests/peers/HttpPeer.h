@@ -1,7 +1,8 @@
 // Test helper: runs tests/peers/http_server.py (plain or TLS) on two free loopback ports for
 // the life of the object, with a fresh log of the requests it received and a root folder for
 // its /static/ route. Also clears the proxy variables, so requests go straight to it.
-// Header-only; include it as "../peers/HttpPeer.h". Test threads only.
+// Header-only; include it as "../peers/HttpPeer.h" (benchmarks: "../tests/peers/HttpPeer.h").
+// Test threads only.
 #pragma once
 
 #include <QByteArray>
@@ -48,7 +49,7 @@ public:
                                  "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
             unsetenv(name);
         QDir(mScratch.path()).mkpath("root");
-        std::vector<std::string> args = {BREVANTO_PYTHON, BREVANTO_PEERS_DIR "/http_server.py",
+        std::vector<std::string> args = {Python(), PeersFolder() + "/http_server.py",
                                          "--log", LogPath(), "--root", Root().toStdString()};
         if (tls) {
             MakeCertificates();
@@ -98,6 +99,21 @@ public:
     void ClearRequests() const { QFile::remove(QString::fromStdString(LogPath())); }
 
 private:
+    // This header lies beside the peer script (also when a benchmark includes it).
+    static std::string PeersFolder()
+    {
+        const std::string header = __FILE__;
+        return header.substr(0, header.rfind('/'));
+    }
+    static std::string Python()
+    {
+#ifdef BREVANTO_PYTHON
+        return BREVANTO_PYTHON;
+#else
+        return "/usr/bin/python3";
+#endif
+    }
+
     std::string Scratch(const char* name) const { return (mScratch.path() + "/" + name).toStdString(); }
     std::string LogPath() const { return Scratch("requests.log"); }
 
