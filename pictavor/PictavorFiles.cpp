@@ -1,7 +1,7 @@
 #include "PictavorFiles.h"
 
 #include "FileManager.h"
-#include "FileMetadata.h"
+#include "AppleEventHelpers.h"
 #include "StringExtensions.h"
 
 #include <QDateTime>
@@ -67,7 +67,15 @@ std::u16string GetUnicodeString(const QString& text)
 
 OSErr FSSetComment(const FSRef& ref, const QString& comment)
 {
-    return ::FSSetComment(ref, comment.toStdString());
+    return MoreFESetCommentCFString(&ref, comment, MyAEIdleProc);
+}
+
+bool MyAEIdleProc(void*, long* sleepTime, void* mouseRegion)
+{
+    if (sleepTime)
+        *sleepTime = 10;
+    (void)mouseRegion;
+    return false;
 }
 
 } // namespace pictavor

@@ -39,6 +39,10 @@ std::u16string GetUnicodeString(const QString& text);
 // Sets the file's comment (the `user.xdg.comment` attribute) to `comment`.
 OSErr FSSetComment(const FSRef& ref, const QString& comment);
 
+// The idle routine passed with requests that could wait for a reply: nothing here waits, so it
+// only asks for a sleep of 10 ticks and handles nothing.
+bool MyAEIdleProc(void* event, long* sleepTime, void* mouseRegion);
+
 // The current date's standard description, "YYYY-MM-DD HH:MM:SS +0000" (UTC).
 QString CurrentDateDescription();
 

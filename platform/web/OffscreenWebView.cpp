@@ -435,18 +435,18 @@ bool OffscreenWebView::Capture(QSize size, QImage* image, QString* error)
     }
     // Qt's default allocation limit (128 MB) refuses tall strips; a strip never passes the cap.
     QImageReader::setAllocationLimit(int(std::max<qint64>(QImageReader::allocationLimit(), kCaptureCapPixels * 4 >> 20)));
-    QImage whole(size, QImage::Format_RGBA8888_Premultiplied);
-    if (whole.isNull()) {
+    if (image->size() != size || image->format() != QImage::Format_RGBA8888_Premultiplied)
+        *image = QImage(size, QImage::Format_RGBA8888_Premultiplied);
+    if (image->isNull()) {
         *error = QStringLiteral("No memory for a %1 x %2 bitmap").arg(size.width()).arg(size.height());
         return false;
     }
     const QDeadlineTimer deadline = Within(kCaptureMs);
     for (int top = 0; top < size.height(); top += kStripRows) {
         const QSize strip(size.width(), std::min(kStripRows, size.height() - top));
-        if (!CaptureStrip(top, strip, deadline, whole, error))
+        if (!CaptureStrip(top, strip, deadline, *image, error))
             return false;
     }
-    *image = std::move(whole);
     return true;
 }
 

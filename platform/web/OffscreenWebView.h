@@ -92,7 +92,8 @@ public:
     bool DocumentSize(QSizeF* size, QString* error);
     // Makes the view `size` (device scale 1).
     bool Resize(QSize size, QString* error);
-    // The view of `size` as an RGBA premultiplied bitmap.
+    // The view of `size` drawn into `image`: the caller's bitmap when it is already of that size
+    // and RGBA premultiplied, else a new one.
     bool Capture(QSize size, QImage* image, QString* error);
     // A one-page PDF of the view of `size`, screen media, no margins, with backgrounds.
     bool PDFData(QSize size, QByteArray* pdf, QString* error);

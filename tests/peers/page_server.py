@@ -103,7 +103,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         full = os.path.join(FOLDER, relative)
         if not os.path.isfile(full):
             return self.send_body(404, b"<html><body>not found</body></html>", "text/html")
-        kinds = {".html": "text/html; charset=utf-8", ".png": "image/png", ".css": "text/css",
+        kinds = {".html": "text/html; charset=utf-8", ".png": "image/png", ".css": "text/css", ".svg": "image/svg+xml",
                  ".js": "text/javascript"}
         kind = kinds.get(os.path.splitext(full)[1], "application/octet-stream")
         with open(full, "rb") as source:

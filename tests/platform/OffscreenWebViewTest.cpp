@@ -3,6 +3,7 @@
 // PICTAVOR_BROWSER) that exit, stay silent or close the pipe mid-load. Every case leaves no
 // browser process and no run folder, and writes nothing into HOME.
 #include "BrowserSlot.h"
+#include "FakeBrowsers.h"
 #include "OffscreenWebView.h"
 #include "PageServer.h"
 #include "QStringPrinter.h"
@@ -230,32 +231,10 @@ TEST_F(OffscreenWebViewTest, ATallViewIsCapturedInStripsAndAssembledWhole)
     EXPECT_TRUE(pdf.startsWith("%PDF-"));
 }
 
-// A fake browser: a script written into the run's temporary folder.
-QString WriteFake(const QString& folder, const QString& name, const QByteArray& body)
-{
-    const QString path = folder + "/" + name;
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(body);
-    file.close();
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-
-bool ProcessGone(const QString& pidFile)
-{
-    QFile file(pidFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const pid_t pid = pid_t(file.readAll().trimmed().toInt());
-    return pid > 0 && kill(pid, 0) != 0 && errno == ESRCH;
-}
-
 TEST_F(OffscreenWebViewTest, AFakeBrowserThatExitsAtOnceFailsTheStartWithItsOutput)
 {
     QTemporaryDir fakes;
-    qputenv(OffscreenWebView::kBrowserVariable,
-            WriteFake(fakes.path(), "exits", "#!/bin/sh\necho 'fake browser refuses' >&2\nexit 3\n").toLocal8Bit());
+    qputenv(OffscreenWebView::kBrowserVariable, fakebrowser::ExitsAtOnce(fakes.path(), fakes.filePath("pid")).toLocal8Bit());
     QString error;
     EXPECT_FALSE(Start(&error));
     EXPECT_TRUE(error.contains("exited with status 3")) << error.toStdString();
@@ -266,49 +245,19 @@ TEST_F(OffscreenWebViewTest, AFakeBrowserThatNeverOpensThePipeIsStoppedAtTheStar
 {
     QTemporaryDir fakes;
     const QString pidFile = fakes.filePath("pid");
-    qputenv(OffscreenWebView::kBrowserVariable,
-            WriteFake(fakes.path(), "silent", QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 600\n")
-                                                  .arg(pidFile).toLocal8Bit()).toLocal8Bit());
+    qputenv(OffscreenWebView::kBrowserVariable, fakebrowser::NeverAnswers(fakes.path(), pidFile).toLocal8Bit());
     QString error;
     EXPECT_FALSE(Start(&error));
     EXPECT_FALSE(error.isEmpty());
     fView.reset();
-    EXPECT_TRUE(ProcessGone(pidFile));
+    EXPECT_TRUE(fakebrowser::Gone(pidFile));
 }
 
 TEST_F(OffscreenWebViewTest, AFakeBrowserThatClosesThePipeMidLoadEndsTheView)
 {
     QTemporaryDir fakes;
     const QString pidFile = fakes.filePath("pid");
-    const QByteArray script = QStringLiteral(R"(#!/usr/bin/python3
-import json, os, time
-open('%1', "w").write(str(os.getpid()))
-buffer = b""
-def reply(number, result):
-    os.write(4, json.dumps({"id": number, "result": result}).encode() + b"\0")
-while True:
-    data = os.read(3, 65536)
-    if not data:
-        break
-    buffer += data
-    while b"\0" in buffer:
-        text, buffer = buffer.split(b"\0", 1)
-        message = json.loads(text)
-        method = message["method"]
-        if method == "Target.createTarget":
-            reply(message["id"], {"targetId": "T"})
-        elif method == "Target.attachToTarget":
-            reply(message["id"], {"sessionId": "S"})
-        elif method == "Page.getFrameTree":
-            reply(message["id"], {"frameTree": {"frame": {"id": "T"}}})
-        elif method == "Page.navigate":
-            os.close(3)
-            os.close(4)
-            time.sleep(600)
-        else:
-            reply(message["id"], {})
-)").arg(pidFile).toUtf8();
-    qputenv(OffscreenWebView::kBrowserVariable, WriteFake(fakes.path(), "closer", script).toLocal8Bit());
+    qputenv(OffscreenWebView::kBrowserVariable, fakebrowser::ClosesMidLoad(fakes.path(), pidFile).toLocal8Bit());
     StartOrFail();
     QString error;
     fView->Load("http://127.0.0.1:9/", &error);
@@ -317,7 +266,7 @@ while True:
     QSizeF size;
     EXPECT_FALSE(fView->DocumentSize(&size, &error));
     fView.reset();
-    EXPECT_TRUE(ProcessGone(pidFile));
+    EXPECT_TRUE(fakebrowser::Gone(pidFile));
 }
 
 TEST(RunFolderTest, FoldersOfDeadRunsGoAndOthersStay)
