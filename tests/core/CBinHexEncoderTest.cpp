@@ -232,7 +232,9 @@ class CBinHexEncoderOnDisk : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        mFolder = QDir::currentPath() + "/binhex-fixtures";
+        // One folder per test: ctest runs tests side by side in the same build folder.
+        mFolder = QDir::currentPath() + "/binhex-fixtures-"
+                  + QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name());
         QDir(mFolder).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(mFolder + "/out"));
         if (!SupportsUserAttributes(mFolder.toStdString()))
