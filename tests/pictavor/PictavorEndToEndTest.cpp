@@ -195,6 +195,7 @@ TEST_F(PictavorEndToEndTest, RunsThatCannotGiveAPageWriteNoFile)
         { { QStringLiteral("http://127.0.0.1:%1/").arg(closedPort), "jpg", "3" }, "Load failed: net::ERR_CONNECTION_REFUSED" },
         { { "file:///nonexistent/pictavor/page.html", "jpg", "3" }, "Load failed: net::ERR_FILE_NOT_FOUND" },
         { { fServer.Url("/download.bin"), "jpg", "3" }, "Load failed: net::ERR_ABORTED" },
+        { { fServer.Url("/page one.html"), "jpg", "3" }, "is not a URL" },
         { { PageURL(), "JPG", "3" }, "Unknown image type \"JPG\"" },
         { { PageURL(), "jpg" }, "usage: pictavor URL TYPE QUALITY" },
         { {}, "usage: pictavor URL TYPE QUALITY" },
