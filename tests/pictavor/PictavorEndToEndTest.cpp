@@ -99,16 +99,23 @@ protected:
 
 TEST_F(PictavorEndToEndTest, LosslessTypesAllMatchThePngRun)
 {
-    PictavorRunner png;
-    const PictavorResult pngRun = png.Run({ PageURL(), "png", "3" });
-    ExpectWritten(png, pngRun, "png", PageURL());
-    const QImage reference = oracle::DecodeWithOracle(png.OutputFile("png"), "png");
+    const QStringList types { "png", "tif", "bmp", "psd", "pict", "jp2" };
+    std::vector<std::unique_ptr<PictavorRunner>> runners;
+    std::vector<PictavorRunner*> pointers;
+    std::vector<QStringList> arguments;
+    for (const QString& type : types) {
+        runners.push_back(std::make_unique<PictavorRunner>());
+        pointers.push_back(runners.back().get());
+        arguments.push_back({ PageURL(), type, "3" });
+    }
+    const std::vector<PictavorResult> results = RunConcurrently(pointers, arguments);
+    ExpectWritten(*runners[0], results[0], "png", PageURL());
+    const QImage reference = oracle::DecodeWithOracle(runners[0]->OutputFile("png"), "png");
     ExpectPageMarkers(reference);
-    for (const QString type : { "tif", "bmp", "psd", "pict", "jp2" }) {
-        SCOPED_TRACE(type.toStdString());
-        PictavorRunner runner;
-        ExpectWritten(runner, runner.Run({ PageURL(), type, "3" }), type, PageURL());
-        EXPECT_TRUE(oracle::SamePixels(oracle::DecodeWithOracle(runner.OutputFile(type), type), reference));
+    for (size_t i = 1; i < runners.size(); ++i) {
+        SCOPED_TRACE(types[int(i)].toStdString());
+        ExpectWritten(*runners[i], results[i], types[int(i)], PageURL());
+        EXPECT_TRUE(oracle::SamePixels(oracle::DecodeWithOracle(runners[i]->OutputFile(types[int(i)]), types[int(i)]), reference));
     }
 }
 

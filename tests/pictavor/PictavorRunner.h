@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -100,9 +103,9 @@ public:
         PictavorResult result;
         QElapsedTimer clock;
         clock.start();
-        if (!process.waitForStarted(10000))
+        if (process.state() == QProcess::Starting && !process.waitForStarted(10000))
             return result;
-        if (!process.waitForFinished(kTimeoutMs)) {
+        if (process.state() != QProcess::NotRunning && !process.waitForFinished(kTimeoutMs)) {
             process.kill();
             process.waitForFinished(5000);
         } else {
@@ -114,7 +117,62 @@ public:
         return result;
     }
 
+    // Starts the run without waiting; Poll finishes it. False while no browser slot is free.
+    bool TryStart(const QStringList& arguments)
+    {
+        fSlot = std::make_unique<BrowserSlot>(true);
+        if (!fSlot->Held()) {
+            fSlot.reset();
+            return false;
+        }
+        fProcess = std::make_unique<QProcess>();
+        fProcess->setProcessEnvironment(Environment());
+        fProcess->setStandardInputFile(QProcess::nullDevice());
+        fProcess->start(QStringLiteral(PICTAVOR_EXECUTABLE), arguments);
+        return true;
+    }
+    // True once a started run has finished (its result is then in `result`).
+    bool Poll(PictavorResult* result)
+    {
+        if (!fProcess)
+            return false;
+        fProcess->waitForFinished(0);   // reads what is waiting and notices an exit
+        if (fProcess->state() != QProcess::NotRunning)
+            return false;
+        *result = Finish(*fProcess);
+        fProcess.reset();
+        fSlot.reset();
+        return true;
+    }
+
 private:
     ShortTempFolder fTemp;
+    std::unique_ptr<BrowserSlot> fSlot;
+    std::unique_ptr<QProcess> fProcess;
     QMap<QString, QString> fExtra;
 };
+
+// Runs each runner's arguments at once, as browser slots allow; the results in the same order.
+// A run waits for a slot only while it holds none, so tests never block one another.
+inline std::vector<PictavorResult> RunConcurrently(std::vector<PictavorRunner*> runners, const std::vector<QStringList>& arguments)
+{
+    std::vector<PictavorResult> results(runners.size());
+    std::vector<int> state(runners.size(), 0);  // 0 waiting, 1 running, 2 done
+    size_t done = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (done < runners.size() && clock.elapsed() < 4 * PictavorRunner::kTimeoutMs) {
+        for (size_t i = 0; i < runners.size(); ++i) {
+            if (state[i] == 0 && runners[i]->TryStart(arguments[i]))
+                state[i] = 1;
+            if (state[i] == 1) {
+                if (runners[i]->Poll(&results[i])) {
+                    state[i] = 2;
+                    ++done;
+                }
+            }
+        }
+        QThread::msleep(100);
+    }
+    return results;
+}

@@ -15,23 +15,17 @@ class BrowserSlot {
 public:
     static constexpr int kSlots = 4;
 
+    // Waits for a free slot.
     BrowserSlot()
     {
-        for (;;) {
-            for (int slot = 0; slot < kSlots; ++slot) {
-                const std::string path = "/tmp/brevanto-browser-slot-" + std::to_string(slot) + ".lock";
-                const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-                if (fd < 0)
-                    continue;
-                if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-                    fFd = fd;
-                    return;
-                }
-                close(fd);
-            }
+        while (!TryTake())
             QThread::msleep(200);
-        }
     }
+    // Takes a free slot if there is one (Held() says whether it did); never waits, so a test
+    // holding slots never blocks another that holds some too.
+    explicit BrowserSlot(bool /*tryOnly*/) { TryTake(); }
+
+    bool Held() const { return fFd >= 0; }
     ~BrowserSlot()
     {
         if (fFd >= 0)
@@ -41,5 +35,21 @@ public:
     BrowserSlot& operator=(const BrowserSlot&) = delete;
 
 private:
+    bool TryTake()
+    {
+        for (int slot = 0; slot < kSlots; ++slot) {
+            const std::string path = "/tmp/brevanto-browser-slot-" + std::to_string(slot) + ".lock";
+            const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (fd < 0)
+                continue;
+            if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                fFd = fd;
+                return true;
+            }
+            close(fd);
+        }
+        return false;
+    }
+
     int fFd = -1;
 };
