@@ -442,8 +442,9 @@ bool OffscreenWebView::Capture(QSize size, QImage* image, QString* error)
         return false;
     }
     const QDeadlineTimer deadline = Within(kCaptureMs);
-    for (int top = 0; top < size.height(); top += kStripRows) {
-        const QSize strip(size.width(), std::min(kStripRows, size.height() - top));
+    const int rows = int(std::clamp<qint64>(kStripPixels / size.width(), 1, kStripRows));
+    for (int top = 0; top < size.height(); top += rows) {
+        const QSize strip(size.width(), std::min(rows, size.height() - top));
         if (!CaptureStrip(top, strip, deadline, *image, error))
             return false;
     }

@@ -19,8 +19,8 @@
 // document's status is 400 or more, and is incomplete while no main-frame document has been
 // committed (HasCommitted).
 //
-// Capture: the view is captured in strips of at most kStripRows rows, decoded and assembled
-// into one RGBA (premultiplied) bitmap. Views of more than kCaptureCapPixels are refused.
+// Capture: the view is captured in strips of at most kStripRows rows (fewer for views wider
+// than kStripPixels / kStripRows), decoded and assembled into one RGBA (premultiplied) bitmap. Views of more than kCaptureCapPixels are refused.
 //
 // Main thread only; the view runs the event loop inside its waits.
 #pragma once
@@ -52,6 +52,9 @@ class OffscreenWebView {
 public:
     static constexpr qint64 kCaptureCapPixels = qint64(1) << 27;
     static constexpr int kStripRows = 8192;
+    // Pixels in one strip at most, so no reply carries more than about 32 MB of pixels even for
+    // a very wide view.
+    static constexpr qint64 kStripPixels = qint64(1) << 23;
     static constexpr int kStartMs = 15000;
     static constexpr int kCallMs = 10000;
     static constexpr int kCaptureMs = 40000;
