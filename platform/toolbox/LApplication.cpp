@@ -39,7 +39,7 @@ void LApplication::Run()
 {
     Assert_(LThread::InMainContext() && !mInPass);
     LExceptionReporter::CallReporting("BuildMenuBar", [this] { BuildMenuBar(); });
-    LExceptionReporter::CallReporting("Initialize", [this] { Initialize(); });
+    LExceptionReporter::CallReporting("StartUp", [this] { StartUp(); });
     if (mState == EProgramState::startingUp)
         mState = EProgramState::processingEvents;
     while (mState != EProgramState::quitting)
@@ -87,6 +87,8 @@ void LApplication::RunDeferredQuit()
     mQuitDeferred = false;
     LExceptionReporter::CallReporting("quit", [this] { DoQuit(mDeferredSaveOption); });
 }
+
+void LApplication::StartUp() { Initialize(); }
 
 void LApplication::Initialize() {}
 

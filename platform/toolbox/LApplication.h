@@ -32,7 +32,7 @@ public:
     EProgramState GetState() const { return mState; }
     void SetState(EProgramState inState) { mState = inState; }
 
-    // Builds the menu bar, initialises, then loops until the state becomes quitting.
+    // Builds the menu bar, starts up (StartUp), then loops until the state becomes quitting.
     void Run();
     // One pass of the loop (see above). Top level only.
     void ProcessNextEvent();
@@ -40,6 +40,9 @@ public:
     // The framework's quit: sub-commanders, then ConfirmQuitSelf; all agreeing → quitting.
     void DoQuit(SInt32 inSaveOption);
 
+    // Run's start: the plain application initialises; a document application dispatches the
+    // events it was launched with instead.
+    virtual void StartUp();
     virtual void Initialize();
     virtual void BuildMenuBar();
     virtual void OpenDocumentFile(const QString& inPath); // an absolute POSIX path
