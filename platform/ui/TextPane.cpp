@@ -1,0 +1,7 @@
+#include "TextPane.h"
+
+TextPane::TextPane(QWidget* inParent)
+    : QTextEdit(inParent)
+{
+    setAcceptRichText(false);
+}
