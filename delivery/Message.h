@@ -1,0 +1,65 @@
+// Message: one outgoing mailing message — the addresses and header texts, the body and its
+// plain-text alternative, preamble and epilogue, the mail-server settings the send needs and
+// the attachment parts in the order added. The mailing window refills one per recipient, a
+// batch is a CList<Message>, and every send job holds copies.
+//
+// A plain value: copies own every text, the subject string and every part. Address fields hold
+// header forms (HeaderForms.h) and are texts, so a long address is never cut. An attachment
+// that cannot be added (unreadable, or a path that is not absolute) records its error and text
+// here; the build then fails this message and nothing is sent.
+// One thread at a time per record.
+#pragma once
+
+#include "Attachment.h"
+#include "CList.h"
+#include "CString256.h"
+#include "CText.h"
+#include "MacTypes.h"
+
+#include <QString>
+
+struct Message {
+    enum : SInt16 { kInline = 1, kAttachment = 2, kEmbedded = 3 };
+
+    Message();
+
+    void SetSubjectString(const QString& subject) { subjectString = subject; }
+    // Wraps the body in the preamble and epilogue by the content type.
+    void ApplyPreambleAndEpilogue();
+    // Adds the file at an absolute POSIX path as a part; an empty path adds nothing. On failure
+    // the error (also kept in attachmentError and attachmentErrorText) and no part.
+    OSErr AddAttachment(const char* path);
+
+    CText to;         // header form
+    CText toDisplay;  // the same for people to read
+    SInt32 messageNumber = -1;
+    SInt32 recipientIndex = -1;
+    QString subjectString;  // null when none
+    CText subject;          // subject words
+    CText from;             // header form
+    CText bcc;              // comma-separated addresses
+    CText cc;
+    CText returnPath;
+    CText replyTo;
+    CText preamble;
+    CText epilogue;
+    CText plainText;        // the plain-text alternative
+    CText body;
+    CText mailServer;
+    CText userName;
+    CText password;
+    CString256 contentType;
+    CString256 documentPath;
+    UInt16 serverPort = 0;
+    SInt16 authenticationMethod = 0;  // 1 Automatic, 2 PLAIN, 3 LOGIN, 4 CRAM-MD5
+    UInt8 useBinHex = 0;
+    SInt16 attachmentDisposition = kInline;
+    CList<attachment> attachments;
+    SInt32 attachmentError = 0;
+    CText attachmentErrorText;
+
+private:
+    void WrapPlainText();
+    void WrapHTML();
+    OSErr FailAttachment(OSErr error, const CText& text);
+};
