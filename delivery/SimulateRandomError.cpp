@@ -1,6 +1,7 @@
 #include "SimulateRandomError.h"
 
 #include "CEnvironment.h"
+#include "LSMTPResponse.h"
 #include "MessageBuildSources.h"
 #include "PreferenceGetters.h"
 
@@ -15,4 +16,10 @@ bool SimulatedErrorDrawn()
     const uint64_t r = MessageBuildSources::NextRandom();
     const uint64_t n = (100 * r) >> 31;
     return n >= 61;
+}
+
+void SimulateRandomError()
+{
+    if (SimulatedErrorDrawn())
+        throw LSMTPResponse(kSimulatedErrorText);
 }

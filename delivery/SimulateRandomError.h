@@ -12,3 +12,5 @@ inline constexpr char kSimulatedErrorText[] = "550 Relaying Denied";
 
 // True when the draw made this send fail.
 bool SimulatedErrorDrawn();
+// Raises LSMTPResponse("550 Relaying Denied") when the draw made this send fail.
+void SimulateRandomError();
