@@ -8,6 +8,7 @@
 #include "PreferenceGetters.h"
 #include "Preferences.h"
 #include "TextHelpers.h"
+#include "WebEnvironment.h"
 #include "WorkingFolders.h"
 
 #include <QFileInfo>
@@ -148,6 +149,24 @@ CEnvironment::CEnvironment()
     ReadEntityTable();
     logFile = nullptr;
     ReadSettings();
+    InstallWebSources();
+}
+
+// Web requests run on their own threads, so they get a copy of the user agent taken now and
+// the extension map, which nothing changes after construction.
+void CEnvironment::InstallWebSources()
+{
+    CString256 agent;
+    GetUserAgent(agent);
+    WebEnvironment::SetUserAgentSource([userAgent = std::string(agent.CharAt(0), agent.Length())] {
+        return userAgent;
+    });
+    WebEnvironment::SetMIMESource([this](std::string_view extension) -> std::optional<std::string> {
+        const ICMapEntry* entry = FindExtension(std::string(extension).c_str());
+        if (entry == nullptr || entry->MIMEType.empty())
+            return std::nullopt;
+        return entry->MIMEType;
+    });
 }
 
 CEnvironment::~CEnvironment()
@@ -157,6 +176,8 @@ CEnvironment::~CEnvironment()
     if (GetCharacterMaps() == &characterTables)
         SetCharacterMaps(nullptr);
     CFileTypeMaps::Install(nullptr);
+    WebEnvironment::SetUserAgentSource({});
+    WebEnvironment::SetMIMESource({});
     if (gEnvironment == this)
         gEnvironment = nullptr;
 }

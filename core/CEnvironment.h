@@ -69,6 +69,8 @@ public:
 
     void BuildMergeFields();
     void BuildExtensionMap();
+    // Gives web access the user agent and the extension-to-MIME map.
+    void InstallWebSources();
 
     // The value function of a field name (null when unknown or when no function is installed).
     MergeFieldProc FindMergeField(const char* name) const;

@@ -8,6 +8,7 @@
 #include "PathHelpers.h"
 #include "PreferenceGetters.h"
 #include "TextEncodings.h"
+#include "WebEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -156,11 +157,18 @@ TEST_F(CEnvironmentSettings, MissingMappingTableLeavesTheProgramsOwnEntries)
 
 TEST_F(CEnvironmentSettings, TheSharedTablesLeaveWithTheEnvironment)
 {
+    WriteMappingTable("application/pdf pdf\n");
+    Set(kUserAgentKey, "Test Agent");
     {
         CEnvironment environment;
         EXPECT_NE(CFileTypeMaps::Installed(), nullptr);
+        EXPECT_EQ(WebEnvironment::UserAgent(), "Test Agent");  // web requests send the setting
+        EXPECT_EQ(WebEnvironment::MIMETypeForExtension(".pdf"), "application/pdf");
+        EXPECT_EQ(WebEnvironment::MIMETypeForExtension(".foo"), std::nullopt);
     }
     EXPECT_EQ(CFileTypeMaps::Installed(), nullptr);
+    EXPECT_EQ(WebEnvironment::UserAgent(), "Brevanto");
+    EXPECT_EQ(WebEnvironment::MIMETypeForExtension(".pdf"), std::nullopt);
     CString256 mimeType;
     EXPECT_FALSE(GetMIMETypeForName("a.pdf", mimeType));
 }
