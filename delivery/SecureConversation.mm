@@ -1,0 +1,336 @@
+// Shared conversation machinery of SMTP and SSMTP (see SecureConversation.h).
+#import "SecureConversation.h"
+
+#import <Pantomime/CWTCPConnection.h>
+
+#include <objc/runtime.h>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <sys/socket.h>
+
+#include <cstring>
+
+NSString *SecureNSString(const std::string &text)
+{
+  NSString *string = [[[NSString alloc] initWithBytes: text.data()
+                                               length: text.size()
+                                             encoding: NSUTF8StringEncoding] autorelease];
+  if (string != nil)
+    return string;
+  return [[[NSString alloc] initWithBytes: text.data()
+                                   length: text.size()
+                                 encoding: NSISOLatin1StringEncoding] autorelease];
+}
+
+std::string SecureStdString(NSString *text)
+{
+  if (text == nil)
+    return std::string();
+  const char *bytes = [text UTF8String];
+  return bytes ? std::string(bytes) : std::string();
+}
+
+// The first IPv4 address of the host as a dotted literal; empty when there is none.
+static std::string ResolveIPv4(const std::string &host)
+{
+  struct addrinfo hints;
+  std::memset(&hints, 0, sizeof hints);
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  struct addrinfo *found = nullptr;
+  if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
+    return std::string();
+  char text[INET_ADDRSTRLEN] = {};
+  const auto *address = reinterpret_cast<const struct sockaddr_in *>(found->ai_addr);
+  inet_ntop(AF_INET, &address->sin_addr, text, sizeof text);
+  freeaddrinfo(found);
+  return text;
+}
+
+// The TLS options of each socket whose handshake we start (descriptor → options).
+static NSMutableDictionary *TLSOptionsByDescriptor()
+{
+  static NSMutableDictionary *options = nil;
+  if (options == nil)
+    options = [[NSMutableDictionary alloc] init];
+  return options;
+}
+
+static IMP gOriginalSSLConnect = NULL;
+
+// Runs in place of the TLS handle's -sslConnect: sets the options of its socket first.
+static BOOL SecureSSLConnect(id self, SEL _cmd)
+{
+  NSDictionary *options = [TLSOptionsByDescriptor() objectForKey: [NSNumber numberWithInt: [self fileDescriptor]]];
+  if (options != nil)
+    [self sslSetOptions: options];
+  return ((BOOL (*)(id, SEL))gOriginalSSLConnect)(self, _cmd);
+}
+
+static void InstallTLSOptionsHook()
+{
+  if (gOriginalSSLConnect != NULL)
+    return;
+  Class handleClass = [NSFileHandle sslClass];
+  Method method = class_getInstanceMethod(handleClass, @selector(sslConnect));
+  if (handleClass == Nil || method == NULL)
+    return;
+  gOriginalSSLConnect = method_getImplementation(method);
+  if (!class_addMethod(handleClass, @selector(sslConnect), (IMP)SecureSSLConnect, method_getTypeEncoding(method)))
+    method_setImplementation(method, (IMP)SecureSSLConnect);
+}
+
+static double Now()
+{
+  return [NSDate timeIntervalSinceReferenceDate];
+}
+
+@implementation SecureConversation
+
+- (void) dealloc
+{
+  [self tearDown];
+  [super dealloc];
+}
+
+- (BOOL) prepareServer: (const SecureServer &) theServer
+{
+  _tlsMode = theServer.tlsMode;
+  _acceptAnyCertificate = theServer.acceptAnyCertificate;
+  _timeout = (unsigned int)SecureTimeoutSeconds(theServer.timeoutSeconds);
+  _lastActivity = Now();
+  _tlsDescriptor = -1;
+  if (theServer.port == 0)
+    {
+      [self setStatus: @"invalid port"];
+      return NO;
+    }
+  const std::string address = ResolveIPv4(theServer.host);
+  if (address.empty())
+    {
+      [self setStatus: [NSString stringWithFormat: @"No IPv4 address for the server %@.",
+                                 SecureNSString(theServer.host)]];
+      return NO;
+    }
+  _smtp = [[CWSMTP alloc] initWithName: SecureNSString(address) port: theServer.port];
+  [_smtp setDelegate: self];
+  [_smtp setConnectionTimeout: _timeout];
+  [_smtp setReadTimeout: _timeout];
+  [_smtp setWriteTimeout: _timeout];
+  return YES;
+}
+
+- (void) doConnect: (id) unused
+{
+  if ([_smtp connect] < 0 || ![_smtp isConnected])
+    {
+      [self setStatus: [NSString stringWithFormat: @"Could not connect to %@ port %u.",
+                                 [_smtp name], [_smtp port]]];
+      [self finish];
+    }
+}
+
+- (BOOL) connectServer
+{
+  _lastActivity = Now();
+  [self armWatchdog];
+  SecureGuardedPerform(self, @selector(doConnect:), nil);
+  _lastActivity = Now();
+  return !_done;
+}
+
+- (void) runSlice: (id) unused
+{
+  [[NSRunLoop currentRunLoop] runMode: NSDefaultRunLoopMode
+                           beforeDate: [NSDate dateWithTimeIntervalSinceNow: 0.01]];
+}
+
+- (void) runUntilDone: (const std::function<void()> &) theYield
+{
+  while (!_done)
+    {
+      NSAutoreleasePool *pool = [NSAutoreleasePool new];
+      SecureGuardedPerform(self, @selector(runSlice:), nil);
+      if (!_done && Now() - _lastActivity >= _timeout)
+        {
+          _timedOut = YES;
+          if (_smtp != nil)
+            [_smtp cancelRequest];
+          [self idleDeadlinePassed];
+          _done = YES;
+        }
+      [pool release];
+      if (!_done && theYield)
+        {
+          try
+            {
+              theYield();
+            }
+          catch (...)
+            {
+              // A yield that throws must not skip the teardown.
+            }
+        }
+    }
+}
+
+- (void) tearDown
+{
+  [self forgetCertificateChoice];
+  [_watchdog invalidate];
+  [_watchdog release];
+  _watchdog = nil;
+  if (_smtp == nil)
+    return;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  [_smtp setDelegate: nil];
+  if ([_smtp isConnected])
+    [_smtp cancelRequest];
+  [_smtp release];
+  _smtp = nil;
+  [pool release];
+}
+
+// Certificate choice of this server, applied just before its TLS start. Handshakes of
+// several conversations may nest (each runs the run loop while it waits), so the verify
+// choice is not a process-wide default: it is kept per socket and handed to the TLS handle of
+// that socket when its handshake starts. The CA bundle is the process's one; the TLS layer
+// reads it from the volatile registration domain, so nothing is written to the user's
+// defaults.
+- (void) applyCertificateChoice
+{
+  InstallTLSOptionsHook();
+  NSString *caFile = SecureNSString(SecureCAFile());
+  NSUserDefaults *defaults = [NSUserDefaults standardUserDefaults];
+  if (![[defaults stringForKey: GSTLSCAFile] isEqual: caFile])
+    {
+      [defaults registerDefaults: [NSDictionary dictionaryWithObject: caFile forKey: GSTLSCAFile]];
+      [[NSNotificationCenter defaultCenter] postNotificationName: NSUserDefaultsDidChangeNotification
+                                                          object: defaults];
+    }
+  id connection = [_smtp connection];
+  if (connection == nil)
+    return;
+  NSDictionary *options = [NSDictionary dictionaryWithObject: (_acceptAnyCertificate ? @"NO" : @"YES")
+                                                      forKey: GSTLSVerify];
+  _tlsDescriptor = [connection fd];
+  [TLSOptionsByDescriptor() setObject: options forKey: [NSNumber numberWithInt: _tlsDescriptor]];
+}
+
+- (void) forgetCertificateChoice
+{
+  if (_tlsDescriptor >= 0)
+    [TLSOptionsByDescriptor() removeObjectForKey: [NSNumber numberWithInt: _tlsDescriptor]];
+  _tlsDescriptor = -1;
+}
+
+- (BOOL) isSSL
+{
+  id connection = [_smtp connection];
+  return connection != nil && [connection respondsToSelector: @selector(isSSL)] && [connection isSSL];
+}
+
+// TLS handshakes run nested inside the run loop and may block it. A watchdog timer, run by
+// that nested loop too, shuts the socket down once the conversation has been idle for the
+// time-out, so a stalled handshake fails instead of waiting for the TLS layer's own limit.
+- (void) watchdog: (NSTimer *) theTimer
+{
+  if (_done || Now() - _lastActivity < _timeout)
+    return;
+  _timedOut = YES;
+  id connection = [_smtp connection];
+  if (connection != nil && [_smtp isConnected])
+    shutdown([connection fd], SHUT_RDWR);
+}
+
+- (void) armWatchdog
+{
+  if (_watchdog != nil)
+    return;
+  _watchdog = [[NSTimer timerWithTimeInterval: 0.25 target: self selector: @selector(watchdog:)
+                                     userInfo: nil repeats: YES] retain];
+  [[NSRunLoop currentRunLoop] addTimer: _watchdog forMode: NSDefaultRunLoopMode];
+}
+
+- (BOOL) startImplicitTLS
+{
+  [self applyCertificateChoice];
+  _tlsStarted = YES;
+  const int result = [(CWTCPConnection *)[_smtp connection] startSSL];
+  if (!_timedOut)
+    _lastActivity = Now();
+  return result >= 0 && !_timedOut;
+}
+
+- (void) startExplicitTLS
+{
+  [self applyCertificateChoice];
+  _tlsStarted = YES;
+  [_smtp startTLS];
+}
+
+- (NSString *) lastResponseText
+{
+  NSData *response = [_smtp lastResponse];
+  if (response == nil || [response length] == 0)
+    return nil;
+  NSString *text = [[[NSString alloc] initWithData: response encoding: NSUTF8StringEncoding] autorelease];
+  if (text == nil)
+    text = [[[NSString alloc] initWithData: response encoding: NSISOLatin1StringEncoding] autorelease];
+  return [text stringByTrimmingCharactersInSet: [NSCharacterSet whitespaceAndNewlineCharacterSet]];
+}
+
+- (void) setStatus: (NSString *) theText
+{
+}
+
+- (void) idleDeadlinePassed
+{
+}
+
+- (void) finish
+{
+  _done = YES;
+}
+
+- (void) guardCaughtException: (NSException *) theException
+{
+  [self setStatus: [NSString stringWithFormat: @"Error (%@): %@", [theException name], [theException reason]]];
+  [self finish];
+}
+
+// Every callback and every byte counts as activity; the body runs guarded.
+- (void) guard: (SEL) theBody with: (id) theArgument
+{
+  _lastActivity = Now();
+  if (_done || ![self respondsToSelector: theBody])
+    return;
+  SecureGuardedPerform(self, theBody, theArgument);
+}
+
+- (void) connectionEstablished: (NSNotification *) n { [self guard: @selector(onConnectionEstablished:) with: n]; }
+- (void) serviceInitialized: (NSNotification *) n { [self guard: @selector(onServiceInitialized:) with: n]; }
+- (void) serviceReconnected: (NSNotification *) n { [self guard: @selector(onServiceReconnected:) with: n]; }
+- (void) authenticationCompleted: (NSNotification *) n { [self guard: @selector(onAuthenticationCompleted:) with: n]; }
+- (void) authenticationFailed: (NSNotification *) n { [self guard: @selector(onAuthenticationFailed:) with: n]; }
+- (void) messageSent: (NSNotification *) n { [self guard: @selector(onMessageSent:) with: n]; }
+- (void) messageNotSent: (NSNotification *) n { [self guard: @selector(onMessageNotSent:) with: n]; }
+- (void) transactionInitiationFailed: (NSNotification *) n { [self guard: @selector(onTransactionFailed:) with: n]; }
+- (void) recipientIdentificationFailed: (NSNotification *) n { [self guard: @selector(onTransactionFailed:) with: n]; }
+- (void) transactionResetFailed: (NSNotification *) n { [self guard: @selector(onTransactionFailed:) with: n]; }
+- (void) connectionTimedOut: (NSNotification *) n { [self guard: @selector(onConnectionTimedOut:) with: n]; }
+- (void) connectionLost: (NSNotification *) n { [self guard: @selector(onConnectionLost:) with: n]; }
+- (void) connectionTerminated: (NSNotification *) n { [self guard: @selector(onConnectionTerminated:) with: n]; }
+- (void) requestCancelled: (NSNotification *) n { [self guard: @selector(onRequestCancelled:) with: n]; }
+- (void) service: (CWService *) theService receivedData: (NSData *) theData
+{
+  // The reply to STARTTLS starts the handshake right after this call; any conversation may
+  // have changed the TLS settings since this one sent the command.
+  if (_tlsStarted && ![self isSSL] && [_smtp lastCommand] == SMTP_STARTTLS)
+    [self applyCertificateChoice];
+  [self guard: @selector(onReceivedData:) with: theData];
+}
+- (void) service: (CWService *) theService sentData: (NSData *) theData { _lastActivity = Now(); }
+
+@end

@@ -1,0 +1,100 @@
+// SecureMessenger: the C++ face of the secure SMTP path. Pure C++ (no Qt, no Objective-C), so
+// that both the program's C++ code and the Objective-C++ classes SMTP and SSMTP include it.
+//
+// A conversation runs on the GUI thread's run loop, driven from the calling thread: the call
+// spins the run loop in slices of at most 10 ms, each inside its own autorelease pool, and calls
+// `yield` between slices with no pool open. It returns when the conversation ended at a
+// callback or when nothing (no callback, no byte) happened for `timeoutSeconds`; in that case
+// the request is cancelled and the outcome says "timed out".
+//
+// Every conversation goes through TLS before it authenticates: STARTTLS on the greeting's
+// service, or TLS from the first byte (implicit). Certificates are verified against caFile
+// (the system bundle unless changed) unless the server's "accept any certificate" choice is
+// set; the choice is applied just before each TLS start. The host name in the certificate is
+// not checked (the framework gives the TLS layer no host). IPv4 only.
+//
+// Threads: the GUI thread or a cooperative thread on it, with a stack of 1 MiB or more.
+// Failures never throw: they come back as the outcome's text.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class ESecureTLSMode { startTLS, implicitTLS };
+
+// Port 465 speaks TLS from the first byte; every other port upgrades with STARTTLS.
+ESecureTLSMode TLSModeForPort(uint16_t port);
+
+inline constexpr uint16_t kDefaultSMTPPort = 25;
+inline constexpr int kDefaultSecureTimeoutSeconds = 15;
+
+// "Network Timeout" as the secure path counts it: values below 1 count as 15.
+int SecureTimeoutSeconds(int networkTimeout);
+
+// The CA bundle used when verification is on; the system bundle unless a test changes it.
+const std::string& SecureCAFile();
+void SetSecureCAFile(const std::string& path);
+
+struct SecureServer {
+    std::string host;       // a name or an IPv4 literal; resolved here to an IPv4 literal
+    uint16_t port = kDefaultSMTPPort;  // 0 is refused with "invalid port"
+    ESecureTLSMode tlsMode = ESecureTLSMode::startTLS;
+    bool acceptAnyCertificate = false;
+    int timeoutSeconds = kDefaultSecureTimeoutSeconds;
+    std::string username;
+    std::string password;
+};
+
+struct SecureMessageRequest {
+    SecureServer server;
+    // "PLAIN", "LOGIN" or "CRAM-MD5"; anything else (or an empty user name) sends without AUTH.
+    std::string mechanism;
+    std::string source;     // the built message, CRLF lines, ending in CRLF; sent byte for byte
+    std::string sender;     // envelope sender (addr-spec)
+    std::vector<std::string> to, cc, bcc;  // envelope recipients (addr-specs), not all empty
+};
+
+struct SecureMessengerHooks {
+    std::function<void(const std::string&)> status;  // each status text as it is set
+    std::function<void()> yield;                     // between run-loop slices
+};
+
+struct SecureMessageOutcome {
+    bool succeeded = false;
+    bool timedOut = false;
+    std::string message;    // the last status text
+};
+
+// Sends one message (the SMTP class). Never throws.
+SecureMessageOutcome SendSecureMessageData(const SecureMessageRequest& request, const SecureMessengerHooks& hooks);
+
+// The server check (the SSMTP class): connects, upgrades to TLS, reads the mechanisms and,
+// with reallySend, authenticates and sends a short message to `address`.
+struct SecureCheckRequest {
+    SecureServer server;
+    std::string mechanism;  // "Automatic", "PLAIN", "LOGIN" or "CRAM-MD5"
+    bool reallySend = false;
+    std::string address;    // sender and recipient of the test message
+    std::string subject;
+    std::string body;
+    bool asHTML = false;
+};
+
+struct SecureCheckHooks {
+    std::function<void(const std::string&)> log;                  // the check's own log lines
+    std::function<void(const std::string&)> mechanismsDetected;   // the detected-mechanisms text
+    std::function<void()> checkSucceeded;                         // the TLS step and greeting worked
+    std::function<void(int menuItem, const std::string&)> mechanismChosen;  // 2/3/4 and the status text
+    std::function<void()> beep;
+    std::function<void()> yield;
+};
+
+struct SecureCheckOutcome {
+    bool succeeded = false; // check-succeeded as the window gets it
+    bool timedOut = false;
+};
+
+// Runs until the check is done (check-done = 1 for the window). Never throws.
+SecureCheckOutcome RunSecureServerCheck(const SecureCheckRequest& request, const SecureCheckHooks& hooks);

@@ -1,0 +1,220 @@
+// The secure road against aiosmtpd: every mechanism over STARTTLS and implicit TLS delivers
+// the built bytes unchanged to the envelope we give, without AUTH when none is wanted, never
+// in clear, with certificate checks per conversation, and always ending.
+#include <gtest/gtest.h>
+
+#include "SecureTestSupport.h"
+
+#include <QTimer>
+
+namespace {
+
+const QStringList kEnvelope = {"ann@example.org", "cc@example.org", "hidden@example.org"};
+
+struct MechanismCase {
+    SmtpServerPeer::EMode peerMode;
+    ESecureTLSMode tlsMode;
+    const char* mechanism;
+};
+
+class SecureRoadMechanismTest : public SecureRoadTest, public ::testing::WithParamInterface<MechanismCase> {};
+
+TEST_P(SecureRoadMechanismTest, DeliversTheBuiltBytesToTheWholeEnvelope)
+{
+    const MechanismCase& c = GetParam();
+    SmtpServerPeer peer({c.peerMode});
+    ASSERT_TRUE(peer.IsRunning());
+
+    const SecureMessageOutcome outcome = SendOnThread(RequestFor(peer, c.tlsMode, c.mechanism));
+    ASSERT_TRUE(outcome.succeeded) << outcome.message;
+
+    const auto messages = peer.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    const auto& m = messages[0];
+    EXPECT_EQ(m.data, QByteArray::fromStdString(FixtureSource()));
+    EXPECT_EQ(m.mailFrom, "sender@brevanto.test");
+    EXPECT_EQ(m.rcptTos, kEnvelope);
+    EXPECT_TRUE(m.tls);
+    EXPECT_EQ(m.authMechanism, c.mechanism);
+    EXPECT_EQ(m.authLogin, "user");
+    EXPECT_FALSE(m.data.contains("\r\nBcc:"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllMechanisms, SecureRoadMechanismTest,
+    ::testing::Values(MechanismCase{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS, "PLAIN"},
+                      MechanismCase{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS, "LOGIN"},
+                      MechanismCase{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS, "CRAM-MD5"},
+                      MechanismCase{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS, "PLAIN"},
+                      MechanismCase{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS, "LOGIN"},
+                      MechanismCase{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS, "CRAM-MD5"}));
+
+TEST_F(SecureRoadTest, WithoutMechanismOrUserSendsRightAfterTLSWithoutAuth)
+{
+    for (const auto& [mechanism, user] : {std::pair<std::string, std::string>{"NONE", "user"}, {"", "user"}, {"PLAIN", ""}}) {
+        SCOPED_TRACE(mechanism + "/" + user);
+        SmtpServerPeer peer({SmtpServerPeer::EMode::startTLS, {}, ""});
+        ASSERT_TRUE(peer.IsRunning());
+        SecureMessageRequest request = RequestFor(peer, ESecureTLSMode::startTLS, mechanism);
+        request.server.username = user;
+        const SecureMessageOutcome outcome = SendOnThread(request);
+        EXPECT_TRUE(outcome.succeeded) << outcome.message;
+        EXPECT_EQ(peer.Messages().size(), 1u);
+        EXPECT_FALSE(peer.Verbs().contains("AUTH"));
+    }
+}
+
+TEST_F(SecureRoadTest, WrongPasswordFailsAndTheNextSendOnTheSameThreadWorks)
+{
+    SmtpServerPeer peer({SmtpServerPeer::EMode::startTLS});
+    ASSERT_TRUE(peer.IsRunning());
+    SecureMessageOutcome first, second;
+    ASSERT_TRUE(RunOnThread([&] {
+        SecureMessengerHooks hooks;
+        hooks.yield = [] { LThread::Yield(); };
+        first = SendSecureMessageData(RequestFor(peer, ESecureTLSMode::startTLS, "LOGIN", "wrong"), hooks);
+        second = SendSecureMessageData(RequestFor(peer, ESecureTLSMode::startTLS, "LOGIN"), hooks);
+    }));
+    EXPECT_FALSE(first.succeeded);
+    EXPECT_NE(first.message.find("535"), std::string::npos) << first.message;
+    EXPECT_TRUE(second.succeeded) << second.message;
+    EXPECT_EQ(peer.Messages().size(), 1u);
+}
+
+TEST_F(SecureRoadTest, ServerWithoutStartTLSGetsNoCredentialsAndNoMessage)
+{
+    SmtpServerPeer peer({SmtpServerPeer::EMode::plain});
+    ASSERT_TRUE(peer.IsRunning());
+    const SecureMessageOutcome outcome = SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN"));
+    EXPECT_FALSE(outcome.succeeded);
+    const QStringList verbs = peer.Verbs();
+    EXPECT_FALSE(verbs.contains("AUTH")) << verbs.join(' ').toStdString();
+    EXPECT_FALSE(verbs.contains("MAIL"));
+    EXPECT_TRUE(peer.Messages().empty());
+}
+
+TEST_F(SecureRoadTest, CertificateChecksFollowEachServersChoice)
+{
+    SmtpServerPeer peer({SmtpServerPeer::EMode::startTLS});
+    ASSERT_TRUE(peer.IsRunning());
+
+    SetSecureCAFile("/etc/ssl/certs/ca-certificates.crt");
+    EXPECT_FALSE(SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN")).succeeded);
+    EXPECT_FALSE(peer.Verbs().contains("AUTH"));
+
+    SecureMessageRequest acceptAny = RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN");
+    acceptAny.server.acceptAnyCertificate = true;
+    EXPECT_TRUE(SendOnThread(acceptAny).succeeded);
+
+    SetSecureCAFile(TestCertificates::Shared().CAFile());
+    EXPECT_TRUE(SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN")).succeeded);
+    EXPECT_EQ(peer.Messages().size(), 2u);
+}
+
+TEST_F(SecureRoadTest, InterleavedConversationsKeepTheirOwnCertificateChoice)
+{
+    SetSecureCAFile("/etc/ssl/certs/ca-certificates.crt");
+    SmtpServerPeer trusting({SmtpServerPeer::EMode::startTLS});
+    SmtpServerPeer checking({SmtpServerPeer::EMode::implicitTLS});
+    ASSERT_TRUE(trusting.IsRunning() && checking.IsRunning());
+
+    SecureMessageRequest acceptAny = RequestFor(trusting, ESecureTLSMode::startTLS, "PLAIN");
+    acceptAny.server.acceptAnyCertificate = true;
+    const SecureMessageRequest verify = RequestFor(checking, ESecureTLSMode::implicitTLS, "PLAIN");
+
+    SecureMessageOutcome a1, a2, v1, v2;
+    bool doneA = false, doneV = false;
+    auto sender = [](const SecureMessageRequest& r, SecureMessageOutcome& o1, SecureMessageOutcome& o2) {
+        SecureMessengerHooks hooks;
+        hooks.yield = [] { LThread::Yield(); };
+        o1 = SendSecureMessageData(r, hooks);
+        o2 = SendSecureMessageData(r, hooks);
+    };
+    (new BodyThread([&] { sender(acceptAny, a1, a2); }, doneA))->Resume();
+    (new BodyThread([&] { sender(verify, v1, v2); }, doneV))->Resume();
+    ASSERT_TRUE(LThread::WaitUntil([&] { return doneA && doneV; }, DeadlineAfter(std::chrono::seconds(90))));
+
+    EXPECT_TRUE(a1.succeeded && a2.succeeded) << a1.message << " / " << a2.message;
+    EXPECT_FALSE(v1.succeeded || v2.succeeded);
+    EXPECT_EQ(trusting.Messages().size(), 2u);
+    EXPECT_TRUE(checking.Messages().empty());
+}
+
+TEST_F(SecureRoadTest, PortsAreUnsignedAndZeroIsRefusedAtOnce)
+{
+    SmtpServerPeer peer({SmtpServerPeer::EMode::implicitTLS});
+    ASSERT_TRUE(peer.IsRunning());
+    ASSERT_GT(peer.Port(), 32767) << "the peer should listen on an ephemeral (high) port";
+    EXPECT_TRUE(SendOnThread(RequestFor(peer, ESecureTLSMode::implicitTLS, "PLAIN")).succeeded);
+
+    SecureMessageRequest zero = RequestFor(peer, ESecureTLSMode::implicitTLS, "PLAIN");
+    zero.server.port = 0;
+    const SecureMessageOutcome outcome = SendOnThread(zero);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(outcome.message, "invalid port");
+}
+
+TEST(SecureRoadPorts, Port465IsImplicitTLSAndTheRestStartTLS)
+{
+    const std::pair<uint16_t, ESecureTLSMode> table[] = {
+        {465, ESecureTLSMode::implicitTLS}, {25, ESecureTLSMode::startTLS}, {587, ESecureTLSMode::startTLS},
+        {2525, ESecureTLSMode::startTLS}, {65535, ESecureTLSMode::startTLS}};
+    for (const auto& [port, mode] : table)
+        EXPECT_EQ(TLSModeForPort(port), mode) << port;
+    EXPECT_EQ(SecureServer{}.port, 25);
+    EXPECT_EQ(SecureTimeoutSeconds(0), 15);
+    EXPECT_EQ(SecureTimeoutSeconds(-3), 15);
+    EXPECT_EQ(SecureTimeoutSeconds(7), 7);
+}
+
+TEST_F(SecureRoadTest, NothingListeningFailsWithoutWaiting)
+{
+    SecureMessageRequest request;
+    request.server.host = "127.0.0.1";
+    request.server.port = uint16_t(PeerProcess::FreeLoopbackPort());
+    request.server.timeoutSeconds = 30;
+    request.source = FixtureSource();
+    request.sender = "sender@brevanto.test";
+    request.to = {"ann@example.org"};
+    const auto start = std::chrono::steady_clock::now();
+    const SecureMessageOutcome outcome = SendOnThread(request);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_FALSE(outcome.timedOut) << outcome.message;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST_F(SecureRoadTest, SilentPeersEndAtTheIdleDeadlineWithTheTimeOutStatus)
+{
+    struct Case {
+        SmtpServerPeer::EMode peer;
+        ESecureTLSMode client;
+    };
+    for (const Case& c : {Case{SmtpServerPeer::EMode::silent, ESecureTLSMode::startTLS},
+                          Case{SmtpServerPeer::EMode::silent, ESecureTLSMode::implicitTLS},
+                          Case{SmtpServerPeer::EMode::silentTLS, ESecureTLSMode::implicitTLS}}) {
+        SmtpServerPeer peer({c.peer});
+        ASSERT_TRUE(peer.IsRunning());
+        SecureMessageRequest request = RequestFor(peer, c.client, "PLAIN");
+        request.server.timeoutSeconds = 2;
+        const SecureMessageOutcome outcome = SendOnThread(request);
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_TRUE(outcome.timedOut);
+        EXPECT_EQ(outcome.message, "Connection timed out. (Timeout = 2 seconds; you can change this in preferences.)");
+    }
+}
+
+TEST_F(SecureRoadTest, QtTimersKeepFiringDuringASend)
+{
+    SmtpServerPeer peer({SmtpServerPeer::EMode::silent});
+    ASSERT_TRUE(peer.IsRunning());
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+    SecureMessageRequest request = RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN");
+    request.server.timeoutSeconds = 2;
+    EXPECT_FALSE(SendOnThread(request).succeeded);
+    EXPECT_GT(ticks, 30);
+}
+
+} // namespace
