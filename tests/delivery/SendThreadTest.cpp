@@ -1,0 +1,200 @@
+// The send thread with a fake window: retries against a real server that refuses the
+// password, one attempt at least, abort between batch messages, simulated errors from the
+// seeded source, the batch log line and broadcasts, every carried recipient recorded.
+#include <gtest/gtest.h>
+
+#include "FakeDeliveryWindow.h"
+#include "SecureTestSupport.h"
+
+#include "CEnvironment.h"
+#include "CLogFile.h"
+#include "CSMTPSendMsgThread.h"
+#include "CSendJob.h"
+#include "MessageBuildSources.h"
+#include "Preferences.h"
+#include "PreferenceGetters.h"
+#include "SendAttempts.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class SendThreadTest : public SecureRoadTest {
+protected:
+    void SetUp() override
+    {
+        SecureRoadTest::SetUp();
+        mEnvironment = std::make_unique<CEnvironment>();
+        gEnvironment = mEnvironment.get();
+        mLog = std::make_unique<CLogFile>(mEnvironment->version, mEnvironment->dateStampLogEntries);
+        ASSERT_EQ(mLog->Open((mFolder.path() + "/Brevanto.log").toUtf8().constData()), 0);
+        mEnvironment->logFile = mLog.get();
+        mEnvironment->verboseLogging = 1;
+        Set(kMessageRetriesIntervalKey, "0");
+    }
+    void TearDown() override
+    {
+        for (const char* key : {kMessageRetriesKey, kMessageRetriesIntervalKey, kSimulateErrorsKey, kSimulateToSelfKey})
+            SetPreference(nullptr, CString256(key));
+        mEnvironment->logFile = nullptr;
+        gEnvironment = nullptr;
+        mLog.reset();
+        mEnvironment.reset();
+        SecureRoadTest::TearDown();
+    }
+    static void Set(const char* key, const char* value) { SetPreference(value, CString256(key)); }
+
+    QStringList LogLines() const
+    {
+        QFile file(mFolder.path() + "/Brevanto.log");
+        file.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(file.readAll()).split('\n');
+    }
+    int CountLines(const QString& line) const { return int(LogLines().count(line)); }
+
+    static Message MessageFor(SInt32 index, const char* to = "Ann <ann@example.org>")
+    {
+        Message message;
+        message.to = to;
+        message.from = "Sender <sender@brevanto.test>";
+        message.subject = "Hello";
+        message.SetSubjectString("Hello");
+        message.body = "Hello there";
+        message.contentType = "text/plain";
+        message.recipientIndex = index;
+        message.messageNumber = index;
+        return message;
+    }
+
+    // Runs the job on a cooperative thread, as the engine's send thread would.
+    static void Run(CSendJob& job)
+    {
+        ASSERT_TRUE(RunOnThread([&] { StartSendJob(job); }));
+    }
+
+    QTemporaryDir mFolder;
+    std::unique_ptr<CEnvironment> mEnvironment;
+    std::unique_ptr<CLogFile> mLog;
+};
+
+TEST_F(SendThreadTest, WrongPasswordIsRetriedThenGivesCode33AndTheNextJobStillSends)
+{
+    SmtpServerPeer peer({SmtpServerPeer::EMode::startTLS});
+    ASSERT_TRUE(peer.IsRunning());
+    FakeDeliveryWindow window;
+    window.port = peer.Port();
+    window.password = "wrong";
+    Set(kMessageRetriesKey, "1");
+
+    CSendJob failing(MessageFor(0), window);
+    Run(failing);
+    EXPECT_EQ(failing.success, 0);
+    EXPECT_EQ(failing.errorCode, kSecureSendFailedCode);
+    EXPECT_STREQ(failing.errorText.CharAt(0), kSecureSendFailedText);
+    EXPECT_EQ(failing.retryCount, 1);
+    EXPECT_EQ(peer.Verbs().count("AUTH"), 2);
+    EXPECT_EQ(CountLines("Send failed. Retrying..."), 1);
+    EXPECT_EQ(CountLines("All retries failed. Giving up on this message!"), 1);
+    EXPECT_EQ(window.sendJobDone, 1);
+
+    window.password = "secret";
+    CSendJob working(MessageFor(0), window);
+    Run(working);
+    EXPECT_EQ(working.success, 1) << working.errorText.CharAt(0);
+    ASSERT_EQ(peer.Messages().size(), 1u);
+    EXPECT_EQ(peer.Messages()[0].rcptTos, QStringList{"ann@example.org"});
+}
+
+TEST_F(SendThreadTest, NoRetriesOrNegativeRetriesStillMakeOneAttempt)
+{
+    SmtpServerPeer peer({SmtpServerPeer::EMode::startTLS});
+    ASSERT_TRUE(peer.IsRunning());
+    int expectedAuths = 0;
+    for (const char* retries : {"0", "-3"}) {
+        SCOPED_TRACE(retries);
+        Set(kMessageRetriesKey, retries);
+        FakeDeliveryWindow window;
+        window.port = peer.Port();
+        window.password = "wrong";
+        CSendJob job(MessageFor(0), window);
+        Run(job);
+        EXPECT_EQ(job.success, 0);
+        EXPECT_EQ(peer.Verbs().count("AUTH"), ++expectedAuths);
+    }
+    EXPECT_EQ(CountLines("Send failed. Retrying..."), 0);
+}
+
+TEST_F(SendThreadTest, BatchStopsAfterTheMessageInProgressWhenAborted)
+{
+    mEnvironment->simulate = 1;
+    FakeDeliveryWindow window;
+    window.abortAfterFirst = true;
+    window.firstNames = {"Ann", "Bob", "Cy"};
+    window.lastNames = {"Smith", "Jones", "Doe"};
+    window.emails = {"ann@example.org", "bob@example.org", "cy@example.org"};
+    CList<Message> list;
+    for (SInt32 i = 0; i < 3; ++i)
+        list.Append(MessageFor(i));
+    list.Rewind();
+    Message* first = list.Next();
+    first->bcc = "hidden@example.org";
+    first->cc = "copy@example.org";
+    CSendJob job(list, window);
+    Run(job);
+
+    ASSERT_EQ(window.results.size(), 1u);
+    EXPECT_EQ(window.deliveredList.Count(), 1);
+    EXPECT_EQ(CountLines("Simultate: Internal Send Message"), 1);
+    EXPECT_EQ(CountLines("\t[0] Ann Smith, ann@example.org [hidden@example.org] [copy@example.org] Error: None"), 1);
+    EXPECT_EQ(window.shown, QStringList{"Ann Smith | ann@example.org [hidden@example.org] [copy@example.org]"});
+    EXPECT_EQ(window.heard, (QStringList{"612 Hello", "606"}));
+    EXPECT_EQ(window.sendJobDone, 1);
+}
+
+TEST_F(SendThreadTest, SimulatedErrorsFollowTheSeededDrawWithoutContactingAServer)
+{
+    mEnvironment->simulate = 1;
+    Set(kSimulateErrorsKey, "true");
+    Set(kMessageRetriesKey, "0");
+    MessageBuildSources::SeedRandom(1234);
+    int expectedFailures = 0;
+    for (int i = 0; i < 100; ++i)
+        expectedFailures += (100.0 * MessageBuildSources::NextRandom() / 2147483648.0) >= 61 ? 1 : 0;
+    MessageBuildSources::SeedRandom(1234);
+
+    FakeDeliveryWindow window;
+    window.port = uint16_t(PeerProcess::FreeLoopbackPort());  // nothing listens there
+    int failures = 0;
+    for (int i = 0; i < 100; ++i) {
+        CSendJob job(MessageFor(0), window);
+        Run(job);
+        if (job.success)
+            continue;
+        ++failures;
+        EXPECT_EQ(job.errorCode, 550);
+        EXPECT_STREQ(job.errorText.CharAt(0), "550 Relaying Denied (Check authentication settings)");
+    }
+    EXPECT_EQ(failures, expectedFailures);
+    EXPECT_GT(failures, 20);
+    EXPECT_LT(failures, 60);
+    EXPECT_EQ(CountLines("Brevanto received SMTP Error code 550: Relaying denied. Check authentication settings."), failures);
+    EXPECT_EQ(CountLines("Simultate: Send One Message"), 100);
+}
+
+TEST_F(SendThreadTest, BatchMessagesRecordEveryCarriedRecipient)
+{
+    mEnvironment->simulate = 1;
+    FakeDeliveryWindow window;
+    window.batchType = 2;
+    window.batchCounter = 3;
+    CList<Message> list;
+    list.Append(MessageFor(5, "a@example.org, b@example.org, c@example.org"));
+    CSendJob job(list, window);
+    Run(job);
+    const std::vector<std::pair<UInt8, SInt32>> expected = {{1, 5}, {1, 6}, {1, 7}};
+    EXPECT_EQ(window.results, expected);
+    EXPECT_EQ(window.processedCount, 3);
+}
+
+} // namespace
