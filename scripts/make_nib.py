@@ -724,12 +724,7 @@ def menu_bar_document():
                 ET.SubElement(menu, "addaction", name="separator")
                 continue
             text, cmd = entry
-            if cmd == "RCNT":
-                sub = ET.SubElement(menu, "widget", {"class": "QMenu", "name": "menu:RCNT"})
-                w.prop(sub, "title", text)
-                w.prop(sub, "command", cmd, stdset=False)
-                ET.SubElement(menu, "addaction", name="menu:RCNT")
-                continue
+            # The recent-items submenu is set on the 'RCNT' item by code.
             w.add_action(menu, text, cmd)
             if cmd in SHORTCUTS:
                 w.actions[-1] = w.actions[-1] + (SHORTCUTS[cmd],)
