@@ -1,5 +1,6 @@
-// At most four browser runs at once across every test process: a run holds one of four lock
-// files in /tmp (flock), waiting for a free one. The lock goes with the process, so a crashed
+// At most four browser runs at once across every test process, and one for every two cores
+// (at least two) on a smaller machine, where more starting browsers at once miss their start
+// deadlines: a run holds one of the lock files in /tmp (flock), waiting for a free one. The lock goes with the process, so a crashed
 // test never keeps a slot.
 #pragma once
 
@@ -9,11 +10,12 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 class BrowserSlot {
 public:
-    static constexpr int kSlots = 4;
+    static constexpr int kMostSlots = 4;
 
     // Waits for a free slot.
     BrowserSlot()
@@ -37,7 +39,8 @@ public:
 private:
     bool TryTake()
     {
-        for (int slot = 0; slot < kSlots; ++slot) {
+        const int slotCount = std::clamp(QThread::idealThreadCount() / 2, 2, kMostSlots);
+        for (int slot = 0; slot < slotCount; ++slot) {
             const std::string path = "/tmp/brevanto-browser-slot-" + std::to_string(slot) + ".lock";
             const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
             if (fd < 0)
