@@ -64,14 +64,18 @@ void LSMTPConnection::Open()
         throw LException(paramErr, "invalid port");
     BroadcastMessage(msg_OpeningConnection);
     mStream.Connect(mHost, mPort, mSettings.ReplyDeadline());
-    const LSMTPReply greeting = ReadReply(mSettings.ReplyDeadline());
-    if (greeting.Class() != 2) {
+    try {
+        RequireClass(ReadReply(mSettings.ReplyDeadline()), 2);
+        BroadcastMessage(msg_Connected);
+        SayHello();
+        Authenticate();
+    } catch (const LSMTPResponse&) {
+        Close(); // a refusing server still expects QUIT
+        throw;
+    } catch (...) {
         mStream.Close();
-        throw LSMTPResponse(greeting);
+        throw;
     }
-    BroadcastMessage(msg_Connected);
-    SayHello();
-    Authenticate();
 }
 
 void LSMTPConnection::SendMessage(const LOutgoingMail& inMail)

@@ -14,7 +14,8 @@
 //   the greeting), 612 sending (ioParam: the subject, a const QString*), 606 sent, 607 not sent,
 //   619 unexpected disconnect, 614 closing, 603 done.
 //
-// Failures: a server's refusal raises LSMTPResponse; a broken, silent or aborted connection
+// Failures: a server's refusal raises LSMTPResponse (a refusal while opening ends the connection
+// with QUIT); a broken, silent or aborted connection
 // raises LException with the codes of NetworkErrors.h; a bad address or port LException
 // paramErr.
 //

@@ -65,6 +65,8 @@ TEST_F(SMTPAuthenticationAndDataTest, AuthenticatesWithPlainAndLoginAndRefusesAW
         const auto messages = server.Messages();
         if (!c.storedMechanism) {
             EXPECT_EQ(messages.size(), stored) << "nothing sent after a refused login";
+            EXPECT_EQ(server.Verbs().last(), "QUIT") << "a refused login still ends with QUIT";
+            EXPECT_FALSE(connection.IsOpen());
             continue;
         }
         ASSERT_EQ(messages.size(), ++stored);
