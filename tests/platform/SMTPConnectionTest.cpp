@@ -10,6 +10,7 @@
 #include "CFPreferenceDomain.h"
 #include "LException.h"
 #include "LListener.h"
+#include "LMailClientSettings.h"
 #include "LMailEnvelope.h"
 #include "LSMTPConnection.h"
 #include "LSMTPResponse.h"
@@ -347,4 +348,51 @@ TEST(SMTPMessageData, LineEndsBecomeCRLFThenLinesAreDotStuffed)
     };
     for (const Case& c : cases)
         EXPECT_EQ(LSMTPConnection::EncodeMessageData(c.source), c.data) << c.source.toStdString();
+}
+
+TEST_F(SMTPConnectionTest, SettingsFollowTheStoredTexts)
+{
+    struct Case {
+        const char* key;
+        const char* value; // null: absent
+        SInt32 timeout;
+        bool sayEHLO;
+        bool doDNS;
+        bool useExternal;
+    };
+    const Case cases[] = {
+        {"Network Timeout", nullptr, 15, true, false, false},
+        {"Network Timeout", "", 15, true, false, false},
+        {"Network Timeout", "0", 15, true, false, false}, // a zero deadline would fail every reply
+        {"Network Timeout", "-4", 15, true, false, false},
+        {"Network Timeout", "7 seconds", 7, true, false, false},
+        {"SMTP Hello", "EHLO", 15, true, false, false},
+        {"SMTP Hello", "ehlo", 15, false, false, false},
+        {"SMTP Hello", "HELO", 15, false, false, false},
+        {"Do DNS", "false", 15, true, false, false},
+        {"Do DNS", "no", 15, true, true, false},
+        {"Use External Address", "true", 15, true, false, true},
+        {"Use External Address", "TRUE", 15, true, false, false},
+    };
+    for (const Case& c : cases) {
+        if (c.value)
+            SetPreference(c.key, c.value);
+        const LMailClientSettings settings = LMailClientSettings::FromPreferences();
+        const std::string what = std::string(c.key) + " = " + (c.value ? c.value : "(absent)");
+        EXPECT_EQ(settings.timeoutSeconds, c.timeout) << what;
+        EXPECT_EQ(settings.sayEHLO, c.sayEHLO) << what;
+        EXPECT_EQ(settings.doDNS, c.doDNS) << what;
+        EXPECT_EQ(settings.useExternalAddress, c.useExternal) << what;
+        CFPreferenceDomain::Application().RemoveValue(QString::fromLatin1(c.key));
+    }
+}
+
+TEST_F(SMTPConnectionTest, PortZeroFailsAtOnce)
+{
+    LSMTPConnection connection;
+    connection.SetServer("127.0.0.1", 0);
+    ProgressLog progress;
+    connection.AddListener(&progress);
+    EXPECT_EQ(OutcomeOf([&] { connection.Open(); }).errorCode, paramErr);
+    EXPECT_TRUE(progress.messages.empty()) << "no connection was attempted";
 }
