@@ -8,6 +8,7 @@
 #include "../peers/SmtpSinkPeer.h"
 
 #include "CFPreferenceDomain.h"
+#include "InterfaceAddresses.h"
 #include "LException.h"
 #include "LListener.h"
 #include "LMailClientSettings.h"
@@ -41,6 +42,13 @@ LMailEnvelope Mail(const QByteArray& inRecipient = "rcpt@example.org", const QSt
 {
     return LMailEnvelope("sender@example.org", {inRecipient}, "Subject: " + inSubject.toUtf8() + "\r\n\r\nBody\r\n",
                          inSubject);
+}
+
+// The name the system resolves 127.0.0.1 to (normally "localhost"), else the address literal.
+QString LoopbackName()
+{
+    const std::string name = InterfaceAddresses::HostNameForAddress("127.0.0.1");
+    return name.empty() ? QStringLiteral("[127.0.0.1]") : QString::fromStdString(name);
 }
 
 // What the server's refusal or the connection's failure was, as one comparable value.
@@ -161,7 +169,7 @@ TEST_F(SMTPConnectionTest, GreetsWithEHLOOrHELOAndTheRightName)
         {"lower-case ehlo means HELO", {}, {{"SMTP Hello", "ehlo"}}, {}, {}, {"HELO [127.0.0.1]"}},
         {"EHLO refused", {"-f", "EHLO"}, {}, {}, {}, {"EHLO [127.0.0.1]", "HELO [127.0.0.1]"}},
         {"injected name", {}, {}, "client.example.org", {}, {"EHLO client.example.org"}},
-        {"Do DNS", {}, {{"Do DNS", "true"}}, {}, {}, {"EHLO localhost"}},
+        {"Do DNS", {}, {{"Do DNS", "true"}}, {}, {}, {"EHLO " + LoopbackName()}},
         {"external address", {}, {{"Use External Address", "true"}}, {}, "192.0.2.7", {"EHLO [192.0.2.7]"}},
         {"external address unknown", {}, {{"Use External Address", "true"}}, {}, "0.0.0.0", {"EHLO [127.0.0.1]"}},
         {"external address off", {}, {}, {}, "192.0.2.7", {"EHLO [127.0.0.1]"}},
