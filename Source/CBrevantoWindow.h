@@ -1,0 +1,261 @@
+// CBrevantoWindow: the object behind one mailing. It owns the main window "Mailer" built from the
+// nib "Brevanto" with its attachments drawer, sheets, editors and two context menus, finds every
+// control through the one control map (by role), fills a new window from the document or from
+// the remembered preferences, shows status texts, and at Cleanup writes its layout and choices
+// back and queues itself for deferred deletion.
+//
+// Invariants: a constructed window is on gWindowList until Cleanup; Cleanup runs once; after
+// Cleanup no nib window is left and the object is deleted at the next pass of the loop. A nib
+// window that failed to load stays null and every operation tolerates that.
+//
+// Construction fails by throwing LException, and then no window is left behind: the nib's own
+// error when the nib cannot be opened (the caller reports it); kWindowNotOpenedErr when the user
+// has already been told (an unreadable document, or no address book - then the quit path runs).
+//
+// GUI thread only (the cooperative threads included: they run on it).
+#pragma once
+
+#include "CCleanupObject.h"
+#include "CDeliveryWindow.h"
+#include "CList.h"
+#include "CString256.h"
+#include "CText.h"
+#include "ControlMap.h"
+#include "LCommander.h"
+#include "UITypes.h"
+
+#include <QRect>
+#include <QStringList>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class CFPropertyList;
+class CThread;
+class NibLoader;
+struct WindowEvent;
+struct ControlEvent;
+
+// The construction failure that has already been shown to the user.
+constexpr SInt32 kWindowNotOpenedErr = userCanceledErr;
+
+class CBrevantoWindow : public LCommander, public CDeliveryWindow, public CCleanupObject {
+public:
+    // Who asked for the window: a document reopened by the workspace restore never starts
+    // sending by itself, whatever its path says.
+    enum class EOpenedBy { user, workspaceRestore };
+
+    // The nib windows, by what they are for.
+    enum class ENibWindow {
+        main, drawer, recipients, schedule, addRecipient, otherOptions, serverSettings,
+        plainTextAlternative, preamble, epilogue, progress, noMeCard, appendOrReplace, removeImport,
+        entourageGroup, count
+    };
+
+    // No path: a new untitled mailing. A text file: a new mailing importing it. Otherwise the
+    // mailing document at that absolute path. Throws (see above).
+    explicit CBrevantoWindow(const QString& inDocumentPath = QString(), EOpenedBy inOpenedBy = EOpenedBy::user);
+    ~CBrevantoWindow() override;
+
+    // The window already showing that file comes to the front; otherwise a new window is made
+    // for it. Failures are reported here; the window, or null.
+    static CBrevantoWindow* OpenDocumentFile(const QString& inPath, EOpenedBy inOpenedBy = EOpenedBy::user);
+    // The first window of gWindowList whose document is that file (null when none).
+    static CBrevantoWindow* FindWindowForFile(const QString& inPath);
+
+    // Close checks: refused with a sheet while sending or scheduled; otherwise the main window
+    // gets a close event, which runs Cleanup.
+    void AttemptClose();
+    // The quit check of this window: refused with an alert while sending or scheduled;
+    // otherwise the window closes and the quit may go on.
+    Boolean ConfirmQuit();
+    Boolean AttemptQuitSelf(SInt32 inSaveOption) override;
+
+    Boolean ObeyCommand(CommandT inCommand, void* ioParam) override;
+    void FindCommandStatus(CommandT inCommand, Boolean& outEnabled, Boolean& outUsesMark, UInt16& outMark,
+                           QString& outName) override;
+
+    // Stops the window's threads (yielding until they end), writes the layout and the choices
+    // back, disposes of every nib window and queues the object for deletion. Once only.
+    void Cleanup() override;
+    Boolean IsCleanedUp() const { return mCleanedUp; }
+
+    // Connection progress (601-619) as status texts.
+    void ListenToMessage(MessageT inMessage, void* ioParam) override;
+
+    // A thread working for this window (an importer, the send thread): Cleanup asks it to stop
+    // and waits for it to end before any control goes.
+    void AdoptThread(CThread* inThread);
+
+    // State the application reads.
+    Boolean IsSending() const { return mSending != 0; }
+    Boolean IsScheduledLater() const;
+    QString GetDocumentPath() const { return mDocumentPath; }
+    WindowRef GetMainWindow() const { return Window(ENibWindow::main); }
+    WindowRef Window(ENibWindow inWhich) const { return mWindows[size_t(inWhich)]; }
+    // The control of a role, or null when its window or the control is missing.
+    ControlRef Control(ControlRole inRole) const;
+    // Brings the main window to the front and makes the window the command target.
+    void SelectWindow();
+
+    // Status line (Mailer 'CNTL' 18 and 19); also shown on the progress sheet while it is up.
+    void SetStatusText(const QString& inText) override;
+    void HideProgress();
+    void SetStatusTextAndYield(const QString& inText);
+
+    // Panels.
+    Boolean ResolveSender();
+    void UpdateSenderCaption(Boolean inResolveFirst);
+    void RefreshGroupsPopup();
+    void FillCharsetPopup();
+    void RefreshAttachmentsList();
+    void RefreshDeliveredList(SInt32 inRevealItem) override;
+    void UpdateViewButton();
+    void FocusControl(ControlRef inControl);
+    void SelectRecipientsTab(SInt32 inValue);
+    void SelectSenderTab(SInt32 inValue);
+    OSStatus RecipientsTabHit(ControlEvent& ioEvent);
+    OSStatus SenderTabHit(ControlEvent& ioEvent);
+    static QString RecipientsTabHelp(SInt16 inPart);
+    static QString SenderTabHelp(SInt16 inPart);
+    // "1 byte", "1000 bytes", "1 KB"; "1 file", "0 files".
+    static QString AttachmentSizeText(UInt64 inTotal);
+    static QString AttachmentCountText(SInt32 inCount);
+
+    // Layout and defaults.
+    void SaveBrowserStates();
+    void SaveWindowLayout();
+    void SaveWindowDefaults();
+    void ApplyWindowDefaults();
+
+    // Seams filled by the document, send and source code.
+    void StartSending();
+    void ReadThrottleSettings();
+    void HideProgressSheets(Boolean inDispose);
+    void ReadDocument(const CFPropertyList& inDictionary);
+    void UpdateSavedState();
+    void UpdateWindowTitles();
+    void NormalizeURL();
+    void UpdateErrorCount();
+    void ShowAlertSheet(const QString& inMessage, const QString& inExplanation, Boolean inAsSheet = true);
+    void StartFileImport(const QString& inPath, Boolean inAddToGroup, Boolean inReplace);
+    void SetWebPageURLText(const QString& inURL);
+    OSStatus GetServerPassword(const QString& inServer, const QString& inUser, QString* outPassword);
+    void RebuildMyAddressesMenu();
+    void ApplyGroupSelection();
+    void SaveServerDefaults(Boolean inSave);
+
+    // The sixteen window handlers (answer eventNotHandledErr to let the default run).
+    virtual OSStatus HandleWindowEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleAttachmentsDrawerEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleSelectRecipientsEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleScheduleSheetEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleAddRecipientEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleSenderSheetEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleServerSettingsEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleProgressSheetEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandlePreambleSheetEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleEpilogueSheetEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandlePlainTextAlternativeEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleReplaceAppendEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleConfirmSheetEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleGroupSheetEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleNoMeCardEvent(WindowEvent& ioEvent);
+    virtual OSStatus HandleFindFieldEvent(ControlEvent& ioEvent);
+
+    // The delivery side's view of the window.
+    QString GetServerName() const override;
+    QString GetUserName() const override;
+    QString GetPassword() const override;
+    UInt16 GetServerPort() const override;
+    SInt32 GetPopPeriod() const override;
+    SInt16 GetSecureMechanismValue() const override;
+    void SetSecureMechanismValue(SInt16 inValue) override;
+    SInt16 GetAuthenticationTypeValue() const override;
+    bool GetAcceptAnyCertificate() const override;
+    QString GetMyEmail() const override;
+    QString GetCharsetName() const override;
+    SInt32 GetPriorityValue() const override;
+    void ExpandMergeTags(CText& ioText) override;
+    QString GetRecipientFirstName(SInt32 inIndex) const override;
+    QString GetRecipientLastName(SInt32 inIndex) const override;
+    QString GetRecipientEmail(SInt32 inIndex) const override;
+    void ShowCurrentRecipient(const QString& inDisplayName, const QString& inEmail) override;
+    void UpdateProgress() override;
+    void RecordRecipientResult(UInt8 inSent, SInt32 inIndex) override;
+    void UpdateBatchRate() override;
+    void AutoSaveIfDue() override;
+    void WaitWhilePaused() override;
+
+    // Sender texts as resolved.
+    const CString256& SenderName() const { return mSenderName; }
+    const CString256& SenderAddress() const { return mSenderAddress; }
+    const CString256& SenderText() const { return mSenderText; }
+
+    // The members the send engine, the documents and the sources share.
+    SInt32 mRecipientsTab = 1;          // 1 group, 2 import
+    SInt32 mSenderTab = 1;              // 1 My Card, 2 manual
+    QString mImportPath;                // the recipient import file
+    CList<CString256> mAttachmentPaths; // absolute paths
+    CString256 mWebPageURL;
+    CList<DeliveredRecipient> mDeliveryResults;
+    QString mUniqueName;                // creation date and time
+    SInt64 mScheduledTime = 0;          // seconds since 1904; 0 = none
+    UInt8 mSending = 0;
+    UInt8 mUseOrganization = 0;
+    UInt8 mImageHTML = 0;
+    SInt32 mThrottleBatchType = 1;
+    bool mHasMeCard = false;
+    QStringList mMeAddresses;           // the Me card's e-mail addresses ("From Me At")
+    QString mMeName;
+
+    static constexpr const char* kNibName = "Brevanto";
+
+private:
+    void CreateWindows();
+    WindowRef CreateNibWindow(ENibWindow inWhich, const QString& inName);
+    void InstallWindowHandler(ENibWindow inWhich);
+    OSStatus DispatchWindowEvent(ENibWindow inWhich, WindowEvent& ioEvent);
+    void BindControls();
+    void SetUp();
+    void Load(const QString& inDocumentPath);
+    void LoadDocument(const QString& inDocumentPath);
+    void ShowNoMeCardAlertIfNeeded();
+    void InstallControlHandlers();
+    void SetUpEditors();
+    void SetUpLists();
+    void KeepMinimumSizes();
+    void InstallListCallbacks();
+    void DisposeWindows();
+    void StopThreads();
+    OSStatus TabHit(ControlEvent& ioEvent, ControlRole inTabs, ControlRole inFirstPane, ControlRole inSecondPane,
+                    SInt32& ioStored);
+    void SelectTab(SInt32 inValue, ControlRole inTabs, ControlRole inFirstPane, ControlRole inSecondPane);
+    bool WriteIntoDocument(const std::function<void(CFPropertyList&)>& inFill);
+
+    std::unique_ptr<NibLoader> mNib;
+    WindowRef mWindows[size_t(ENibWindow::count)] = {};
+    MenuRef mRecipientsContextMenu = nullptr;
+    MenuRef mSpellCheckMenu = nullptr;
+    std::map<ControlRole, ControlRef> mControls;
+    std::vector<CThread*> mThreads;
+    QString mDocumentPath;              // empty while unsaved
+    EOpenedBy mOpenedBy = EOpenedBy::user;
+    bool mCleanedUp = false;
+    bool mEditorsAreSheets = false;
+    CString256 mSenderName;
+    CString256 mSenderAddress;
+    CString256 mSenderText;
+    QRect mMainScheduleIconBounds;
+    QRect mProgressScheduleIconBounds;
+    int mSelectedSearchField = 2;
+    SInt32 mRepeatCount = 0;
+    SInt32 mWakeBeforeSeconds = 0;
+    SInt16 mRepeatUnit = 1;
+};
+
+// The open mailing windows, oldest first.
+extern CList<CBrevantoWindow*> gWindowList;
