@@ -7,7 +7,7 @@
 // can reach it. Header-only; include it as "../peers/DovecotPeer.h". Test threads only.
 #pragma once
 
-#include "ServerProcess.h"
+#include "PeerProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,17 +32,21 @@ public:
         QDir(dir).mkpath(QStringLiteral("home"));
         chmod((dir + "/home").toUtf8().constData(), 0777);
         WritePasswd(users);
-        mPort = ServerProcess::FreeLoopbackPort();
+        mPort = PeerProcess::FreeLoopbackPort();
         if (!WriteConfig(apop)) {
             mPort = 0;
             return;
         }
-        const std::vector<std::string> args = {kProgram, "-F", "-c", (dir + "/dovecot.conf").toStdString()};
-        if (!mProcess.Start(args, (dir + "/master.out").toStdString(), mPort))
+        // Dovecot's own messages go to its log; the master's start-up notes are not wanted.
+        const std::vector<std::string> args = {"/bin/sh", "-c", "exec \"$0\" \"$@\" >/dev/null 2>&1", kProgram,
+                                               "-F", "-c", (dir + "/dovecot.conf").toStdString()};
+        if (!mProcess.Start(args) || !PeerProcess::WaitForListener(mPort, std::chrono::seconds(10))) {
+            mProcess.Stop();
             mPort = 0;
+        }
     }
 
-    bool IsRunning() const { return mPort > 0 && mProcess.IsRunning(); }
+    bool IsRunning() const { return mPort > 0; }
     int Port() const { return mPort; }
 
     // Dovecot's own log (logins and failures).
@@ -100,6 +104,6 @@ private:
     }
 
     QTemporaryDir mScratch;
-    ServerProcess mProcess;
+    PeerProcess mProcess;
     int mPort = 0;
 };

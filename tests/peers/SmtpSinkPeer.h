@@ -8,8 +8,9 @@
 // Test threads only.
 #pragma once
 
-#include "ServerProcess.h"
+#include "PeerProcess.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -21,8 +22,10 @@ public:
     {
         if (access(kProgram, X_OK) != 0)
             return;
-        mPort = ServerProcess::FreeLoopbackPort();
-        std::vector<std::string> args = {kProgram, "-c"};
+        mPort = PeerProcess::FreeLoopbackPort();
+        // The shell sends its output to a file: a chatty peer must never block on a full pipe.
+        const std::string redirect = "exec \"$0\" \"$@\" >'" + OutputPath().toStdString() + "' 2>&1";
+        std::vector<std::string> args = {"/bin/sh", "-c", redirect, kProgram, "-c"};
         if (transcript)
             args.push_back("-v");
         if (geteuid() == 0)
@@ -30,11 +33,13 @@ public:
         args.insert(args.end(), options.begin(), options.end());
         args.push_back("127.0.0.1:" + std::to_string(mPort));
         args.push_back("64");
-        if (!mProcess.Start(args, (mScratch.path() + "/sink.out").toStdString(), mPort))
+        if (!mProcess.Start(args) || !PeerProcess::WaitForListener(mPort, std::chrono::seconds(10))) {
+            mProcess.Stop();
             mPort = 0;
+        }
     }
 
-    bool IsRunning() const { return mPort > 0 && mProcess.IsRunning(); }
+    bool IsRunning() const { return mPort > 0; }
     int Port() const { return mPort; }
     void Stop() { mProcess.Stop(); }
 
@@ -44,7 +49,7 @@ public:
     {
         const QByteArray prefix = QByteArray(kProgram) + ": ";
         QStringList lines;
-        for (const QByteArray& line : mProcess.Output().replace('\r', '\n').split('\n')) {
+        for (const QByteArray& line : Output().replace('\r', '\n').split('\n')) {
             if (line.startsWith(prefix))
                 lines << QString::fromLatin1(line.mid(prefix.size()));
         }
@@ -61,13 +66,20 @@ public:
     // Messages taken so far (the last "mesg=" counter smtp-sink printed).
     int MessageCount() const
     {
-        const QByteArray out = mProcess.Output();
+        const QByteArray out = Output();
         const qsizetype at = out.lastIndexOf("mesg=");
         return at < 0 ? 0 : out.mid(at + 5).split('\r').first().split('\n').first().toInt();
     }
 
 private:
+    QString OutputPath() const { return mScratch.path() + QStringLiteral("/sink.out"); }
+    QByteArray Output() const
+    {
+        QFile file(OutputPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QTemporaryDir mScratch;
-    ServerProcess mProcess;
+    PeerProcess mProcess;
     int mPort = 0;
 };
