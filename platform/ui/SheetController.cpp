@@ -1,11 +1,41 @@
 #include "SheetController.h"
 
+#include "CommandRouter.h"
 #include "WindowEvents.h"
 
+#include <QAbstractButton>
+#include <QKeyEvent>
 #include <QWidget>
 
 namespace {
 constexpr const char* kSheetProperty = "isSheet";
+constexpr const char* kEscapeProperty = "escapeFilter";
+
+// A sheet never closes itself behind the program's back: Escape presses its cancel button (the
+// one carrying 'not!' or 'CNCL') and does nothing when it has none.
+class SheetEscapeFilter : public QObject {
+public:
+    explicit SheetEscapeFilter(QWidget* inSheet)
+        : QObject(inSheet)
+    {
+        inSheet->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* inWatched, QEvent* inEvent) override
+    {
+        if (inEvent->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(inEvent)->key() != Qt::Key_Escape)
+            return false;
+        for (QAbstractButton* button : static_cast<QWidget*>(inWatched)->findChildren<QAbstractButton*>()) {
+            const CommandT command = CommandRouter::CommandOf(button);
+            if ((command == 'not!' || command == 'CNCL') && button->isVisible() && button->isEnabled()) {
+                button->click();
+                break;
+            }
+        }
+        return true;
+    }
+};
 
 WindowRef ShownSheetOn(WindowRef inWindow)
 {
@@ -43,6 +73,10 @@ OSStatus SheetController::ShowSheetWindow(WindowRef inSheet, WindowRef inParent)
     WindowEvents::Send(inParent, opening);
 
     inSheet->setProperty(kSheetProperty, true);
+    if (!inSheet->property(kEscapeProperty).toBool()) {
+        new SheetEscapeFilter(inSheet);
+        inSheet->setProperty(kEscapeProperty, true);
+    }
     inSheet->setParent(host, Qt::Sheet | Qt::Dialog);
     inSheet->setWindowModality(Qt::WindowModal);
     inSheet->show();

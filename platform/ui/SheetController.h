@@ -2,7 +2,8 @@
 // blocking: ShowSheetWindow returns at once and the sheet's controls report through its own
 // handler. A sheet is built once and shown and hidden as often as needed. A second sheet shown
 // on the same window stacks: it becomes modal to the sheet on top. The parent's handler hears
-// "sheet opening" first. GUI thread only.
+// "sheet opening" first. Escape never hides a sheet by itself: it presses the sheet's cancel
+// button ('not!' or 'CNCL') when there is one. GUI thread only.
 #pragma once
 
 #include "UITypes.h"
