@@ -6,7 +6,7 @@
 // their enabling, marks and names come from FindCommandStatus when a menu opens and before a
 // shortcut runs. Items are 1-based, separators counted. The item with the command 'RCNT' holds
 // the recent-items submenu; the Window menu lists the program's visible windows.
-// GUI thread only.
+// GUI thread only; needs the Qt application.
 #pragma once
 
 #include "UITypes.h"
