@@ -125,8 +125,9 @@ TEST_F(NibWalk, EveryMappedControlIsInEachWindowOfItsDesignWithItsClass)
             const QWidget* control = found.front();
             EXPECT_TRUE(control->inherits(ControlMap::QtClassOf(entry->kind)))
                 << name << " " << objectName.toStdString() << " is " << control->metaObject()->className();
-            if (const char* promoted = ControlMap::PromotedClassOf(entry->kind))
+            if (const char* promoted = ControlMap::PromotedClassOf(entry->kind)) {
                 EXPECT_STREQ(control->metaObject()->className(), promoted) << name << " " << objectName.toStdString();
+            }
             if (entry->kind == ControlKind::PullDown) {
                 const auto* button = qobject_cast<const QToolButton*>(control);
                 ASSERT_NE(button->menu(), nullptr) << objectName.toStdString();
