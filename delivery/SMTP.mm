@@ -96,8 +96,13 @@ static BOOL IsEnvelopeAddress(NSString *address)
     @"Connection timed out. (Timeout = %d seconds; you can change this in preferences.)", (int)_timeout];
 }
 
+// A server that refused (a 4xx/5xx greeting, EHLO or 421) can leave the framework waiting:
+// its reply goes to the log before the time-out status.
 - (void) idleDeadlinePassed
 {
+  NSString *reply = [self lastResponseText];
+  if ([reply hasPrefix: @"4"] || [reply hasPrefix: @"5"])
+    [self statusMsg: [NSString stringWithFormat: @"Server reply: %@", reply]];
   [self statusMsg: [self timeoutText]];
 }
 
@@ -243,7 +248,7 @@ static BOOL IsEnvelopeAddress(NSString *address)
 - (void) onMessageNotSent: (NSNotification *) n
 {
   NSString *reply = [self lastResponseText];
-  [self fail: (reply ? [NSString stringWithFormat: @"Message not sent: %@", reply] : nil)];
+  [self fail: [NSString stringWithFormat: @"Message not sent: %@", reply ? reply : @"no reply"]];
 }
 
 - (void) onTransactionFailed: (NSNotification *) n
@@ -263,14 +268,19 @@ static BOOL IsEnvelopeAddress(NSString *address)
   [self fail: (_timedOut ? [self timeoutText] : @"Connection lost.")];
 }
 
+// Ended before the message was taken (a 421, say): a failure, with the server's last reply.
 - (void) onConnectionTerminated: (NSNotification *) n
 {
-  [self fail: (_timedOut ? [self timeoutText] : nil)];
+  if (_timedOut)
+    return [self fail: [self timeoutText]];
+  NSString *reply = [self lastResponseText];
+  [self fail: (reply ? [NSString stringWithFormat: @"Connection terminated: %@", reply] : @"Connection terminated.")];
 }
 
+// Our own cancel at the idle deadline keeps the time-out status.
 - (void) onRequestCancelled: (NSNotification *) n
 {
-  [self fail: @"Request cancelled."];
+  [self fail: (_timedOut ? nil : @"Request cancelled.")];
 }
 
 - (void) onReceivedData: (NSData *) theData

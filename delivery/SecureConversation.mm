@@ -154,10 +154,11 @@ static double Now()
       SecureGuardedPerform(self, @selector(runSlice:), nil);
       if (!_done && Now() - _lastActivity >= _timeout)
         {
+          // The status first: it may quote the server's last reply, which cancelling drops.
           _timedOut = YES;
+          [self idleDeadlinePassed];
           if (_smtp != nil)
             [_smtp cancelRequest];
-          [self idleDeadlinePassed];
           _done = YES;
         }
       [pool release];

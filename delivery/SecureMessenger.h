@@ -26,6 +26,8 @@ enum class ESecureTLSMode { startTLS, implicitTLS };
 
 // Port 465 speaks TLS from the first byte; every other port upgrades with STARTTLS.
 ESecureTLSMode TLSModeForPort(uint16_t port);
+// More ports that speak TLS from the first byte (tests' TLS fronts on free ports); {} for none.
+void SetImplicitTLSTestPorts(const std::vector<uint16_t>& ports);
 
 inline constexpr uint16_t kDefaultSMTPPort = 25;
 inline constexpr int kDefaultSecureTimeoutSeconds = 15;

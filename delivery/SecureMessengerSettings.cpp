@@ -1,17 +1,28 @@
 // Plain settings of the secure path (see SecureMessenger.h).
 #include "SecureMessenger.h"
 
+#include <algorithm>
+
 namespace {
 std::string& CAFileSlot()
 {
     static std::string path = "/etc/ssl/certs/ca-certificates.crt";
     return path;
 }
+
+std::vector<uint16_t> gImplicitTLSTestPorts;
 } // namespace
 
 ESecureTLSMode TLSModeForPort(uint16_t port)
 {
-    return port == 465 ? ESecureTLSMode::implicitTLS : ESecureTLSMode::startTLS;
+    if (port == 465 || std::find(gImplicitTLSTestPorts.begin(), gImplicitTLSTestPorts.end(), port) != gImplicitTLSTestPorts.end())
+        return ESecureTLSMode::implicitTLS;
+    return ESecureTLSMode::startTLS;
+}
+
+void SetImplicitTLSTestPorts(const std::vector<uint16_t>& ports)
+{
+    gImplicitTLSTestPorts = ports;
 }
 
 int SecureTimeoutSeconds(int networkTimeout)
