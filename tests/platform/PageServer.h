@@ -1,6 +1,7 @@
 // The page peer for the web view and page-imager tests: tests/peers/page_server.py serving the
 // page imager's fixture folder (tests/pictavor/data) on a free loopback port, started by the
-// test and stopped by its process id.
+// test and stopped by its process id. Its start may take long on a busy machine: the wait for
+// the port line is generous, which costs nothing when the start is quick.
 #pragma once
 
 #include <QProcess>
@@ -17,9 +18,9 @@ public:
             arguments << QStringLiteral("--log") << logFile;
         fProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         fProcess.start(QStringLiteral(BREVANTO_PYTHON), arguments);
-        if (!fProcess.waitForStarted(10000))
+        if (!fProcess.waitForStarted(60000))
             return;
-        while (!fProcess.canReadLine() && fProcess.waitForReadyRead(10000)) {
+        while (!fProcess.canReadLine() && fProcess.waitForReadyRead(60000)) {
         }
         fPort = fProcess.readLine().trimmed().toInt();
     }
