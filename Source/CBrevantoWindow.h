@@ -24,6 +24,7 @@
 #include "LCommander.h"
 #include "UITypes.h"
 
+#include <QMap>
 #include <QRect>
 #include <QStringList>
 #include <QString>
@@ -83,8 +84,11 @@ public:
     void Cleanup() override;
     Boolean IsCleanedUp() const { return mCleanedUp; }
 
-    // Connection progress (601-619) as status texts.
+    // Connection progress (601-619) as status texts. 604 and 605 carry the transfer's total
+    // and done byte counts (two UInt32, in that order).
     void ListenToMessage(MessageT inMessage, void* ioParam) override;
+    // The status text of a message; empty for 610, 611 and numbers outside 601-619.
+    static QString StatusTextFor(MessageT inMessage, const void* inParam);
 
     // A thread working for this window (an importer, the send thread): Cleanup asks it to stop
     // and waits for it to end before any control goes.
@@ -211,10 +215,12 @@ public:
     bool mHasMeCard = false;
     QStringList mMeAddresses;           // the Me card's e-mail addresses ("From Me At")
     QString mMeName;
+    QString mMeOrganization;
 
     static constexpr const char* kNibName = "Brevanto";
 
 private:
+    void Build(const QString& inDocumentPath);
     void CreateWindows();
     WindowRef CreateNibWindow(ENibWindow inWhich, const QString& inName);
     void InstallWindowHandler(ENibWindow inWhich);
@@ -225,26 +231,33 @@ private:
     void LoadDocument(const QString& inDocumentPath);
     void ShowNoMeCardAlertIfNeeded();
     void InstallControlHandlers();
+    void SetUpIcons();
+    void InstallKeyFilters();
+    void ReadScheduleControls();
     void SetUpEditors();
     void SetUpLists();
     void KeepMinimumSizes();
     void InstallListCallbacks();
     void DisposeWindows();
+    void DisposeWindow(ENibWindow inWhich);
     void StopThreads();
     OSStatus TabHit(ControlEvent& ioEvent, ControlRole inTabs, ControlRole inFirstPane, ControlRole inSecondPane,
                     SInt32& ioStored);
     void SelectTab(SInt32 inValue, ControlRole inTabs, ControlRole inFirstPane, ControlRole inSecondPane);
-    bool WriteIntoDocument(const std::function<void(CFPropertyList&)>& inFill);
+    bool WriteIntoDocument(const std::function<void(QMap<QString, CFPropertyList>&)>& inFill);
 
+    std::shared_ptr<bool> mAlive = std::make_shared<bool>(true); // watched by the window handlers
     std::unique_ptr<NibLoader> mNib;
     WindowRef mWindows[size_t(ENibWindow::count)] = {};
     MenuRef mRecipientsContextMenu = nullptr;
     MenuRef mSpellCheckMenu = nullptr;
     std::map<ControlRole, ControlRef> mControls;
+    QList<QPair<QString, QString>> mCharsets; // display name, MIME name; in popup order
     std::vector<CThread*> mThreads;
     QString mDocumentPath;              // empty while unsaved
     EOpenedBy mOpenedBy = EOpenedBy::user;
     bool mCleanedUp = false;
+    bool mSendOnOpen = false;
     bool mEditorsAreSheets = false;
     CString256 mSenderName;
     CString256 mSenderAddress;

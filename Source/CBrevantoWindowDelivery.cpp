@@ -1,0 +1,96 @@
+// What the delivery side reads and writes of a mailing window, over its controls.
+#include "CBrevantoWindow.h"
+
+#include "ControlValues.h"
+#include "LThread.h"
+#include "PreferenceGetters.h"
+#include "Preferences.h"
+
+QString CBrevantoWindow::GetServerName() const { return GetControlText(Control(ControlRole::ServerField)); }
+
+QString CBrevantoWindow::GetUserName() const { return GetControlText(Control(ControlRole::UserNameField)); }
+
+QString CBrevantoWindow::GetPassword() const { return GetControlText(Control(ControlRole::PasswordField)); }
+
+UInt16 CBrevantoWindow::GetServerPort() const
+{
+    bool ok = false;
+    const uint port = GetControlText(Control(ControlRole::PortField)).trimmed().toUInt(&ok);
+    return ok && port <= 65535 ? UInt16(port) : 0;
+}
+
+SInt32 CBrevantoWindow::GetPopPeriod() const
+{
+    return SInt32(GetControlText(Control(ControlRole::PopPeriodField)).trimmed().toLong());
+}
+
+SInt16 CBrevantoWindow::GetSecureMechanismValue() const
+{
+    return SInt16(GetControl32BitValue(Control(ControlRole::SecureAuthenticationPopup)));
+}
+
+void CBrevantoWindow::SetSecureMechanismValue(SInt16 inValue)
+{
+    SetControl32BitValue(Control(ControlRole::SecureAuthenticationPopup), inValue);
+}
+
+SInt16 CBrevantoWindow::GetAuthenticationTypeValue() const
+{
+    return SInt16(GetControl32BitValue(Control(ControlRole::AuthenticationPopup)));
+}
+
+// Kept per server by the server list, which is not here yet: certificates are checked.
+bool CBrevantoWindow::GetAcceptAnyCertificate() const { return false; }
+
+QString CBrevantoWindow::GetMyEmail() const { return QString::fromUtf8(mSenderAddress.text); }
+
+QString CBrevantoWindow::GetCharsetName() const
+{
+    const SInt32 item = GetControl32BitValue(Control(ControlRole::CharsetPopup));
+    if (item < 1 || item > mCharsets.size())
+        return QString();
+    return mCharsets.at(item - 1).second;
+}
+
+// Popup items 1-5 are the X-Priority values; the middle one (normal) gives no header.
+SInt32 CBrevantoWindow::GetPriorityValue() const
+{
+    ControlRef popup = Control(ControlRole::PriorityPopup);
+    if (!popup || !IsControlVisible(popup))
+        return 0;
+    const SInt32 value = GetControl32BitValue(popup);
+    return value == 3 || value < 1 || value > 5 ? 0 : value;
+}
+
+void CBrevantoWindow::ExpandMergeTags(CText&) {}
+
+QString CBrevantoWindow::GetRecipientFirstName(SInt32) const { return QString(); }
+QString CBrevantoWindow::GetRecipientLastName(SInt32) const { return QString(); }
+QString CBrevantoWindow::GetRecipientEmail(SInt32) const { return QString(); }
+
+void CBrevantoWindow::ShowCurrentRecipient(const QString& inDisplayName, const QString& inEmail)
+{
+    const QString text = inDisplayName.isEmpty() ? inEmail : inDisplayName + " <" + inEmail + ">";
+    SetControlTitleWithCFString(Control(ControlRole::RecipientCaption), text);
+}
+
+void CBrevantoWindow::UpdateProgress()
+{
+    ControlRef bar = Control(ControlRole::SendProgressBar);
+    SetControl32BitMaximum(bar, totalCount);
+    SetControl32BitValue(bar, processedCount);
+    SetControlTitleWithCFString(Control(ControlRole::RecipientCountCaption),
+                                QStringLiteral("%1 of %2").arg(processedCount).arg(totalCount));
+}
+
+void CBrevantoWindow::RecordRecipientResult(UInt8, SInt32) {}
+
+void CBrevantoWindow::UpdateBatchRate() {}
+
+void CBrevantoWindow::AutoSaveIfDue() {}
+
+void CBrevantoWindow::WaitWhilePaused()
+{
+    while (pauseSend && !abortSend && !mCleanedUp)
+        LThread::Yield();
+}

@@ -1,0 +1,173 @@
+#include "DocumentSeams.h"
+
+#include "CBrevantoWindow.h"
+#include "CFPropertyList.h"
+#include "ControlValues.h"
+#include "EventPass.h"
+#include "LThread.h"
+#include "LDocApplication.h"
+#include "Presenter.h"
+#include "SheetController.h"
+
+#include <QFileInfo>
+#include <QMimeDatabase>
+
+namespace {
+std::optional<bool>& AvailableOverride()
+{
+    static std::optional<bool> available;
+    return available;
+}
+
+std::optional<DocumentSeams::MeCard>& MeCardOverride()
+{
+    static std::optional<DocumentSeams::MeCard> card;
+    return card;
+}
+
+OSStatus ChooseAndSendOpen(OSType inFileType)
+{
+    QString path;
+    if (Presenter::Get().ChooseOneFile(inFileType, &path))
+        return noErr;
+    if (LDocApplication* application = LDocApplication::GetDocApplication())
+        application->SendAEOpenDoc(QFileInfo(path).absoluteFilePath());
+    return noErr;
+}
+} // namespace
+
+bool DocumentSeams::IsAddressBookAvailable() { return AvailableOverride().value_or(true); }
+
+std::optional<DocumentSeams::MeCard> DocumentSeams::CopyMeCard() { return MeCardOverride(); }
+
+void DocumentSeams::SetAddressBookAvailable(std::optional<bool> inAvailable) { AvailableOverride() = inAvailable; }
+
+void DocumentSeams::SetMeCard(std::optional<MeCard> inCard) { MeCardOverride() = std::move(inCard); }
+
+bool IsTextFile(const QString& inPath)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(inPath, QMimeDatabase::MatchExtension);
+    const QString name = type.name();
+    return name.startsWith(QLatin1String("text/")) || name.startsWith(QLatin1String("message/"));
+}
+
+void RefreshWindowsOnActivate()
+{
+    gWindowList.Rewind();
+    while (CBrevantoWindow** window = gWindowList.Next())
+        (*window)->HideProgress();
+}
+
+OSStatus ChooseAndOpenDocument() { return ChooseAndSendOpen('Bvto'); }
+
+OSStatus ImportRecipientsFile() { return ChooseAndSendOpen(0); }
+
+// The document is neither read nor written yet: a window is never modified.
+void CBrevantoWindow::ReadDocument(const CFPropertyList&) {}
+void CBrevantoWindow::UpdateSavedState() {}
+void CBrevantoWindow::UpdateWindowTitles() {}
+void CBrevantoWindow::ApplyGroupSelection() {}
+void CBrevantoWindow::RebuildMyAddressesMenu()
+{
+    ControlRef popup = Control(ControlRole::FromMeAtPopup);
+    if (!popup)
+        return;
+    DeletePopupItems(popup);
+    for (const QString& address : mMeAddresses)
+        AppendPopupItem(popup, address);
+    if (!mMeAddresses.isEmpty())
+        SetControl32BitValue(popup, 1);
+}
+
+// The server fields are kept in the preferences by the server code; nothing to copy yet.
+void CBrevantoWindow::SaveServerDefaults(Boolean) {}
+
+void CBrevantoWindow::NormalizeURL()
+{
+    mWebPageURL = CString256(GetControlText(Control(ControlRole::SourceField)).trimmed().toUtf8().constData());
+}
+
+void CBrevantoWindow::SetWebPageURLText(const QString& inURL) { SetControlText(Control(ControlRole::SourceField), inURL); }
+
+void CBrevantoWindow::HideProgress()
+{
+    HideControl(Control(ControlRole::StatusProgress));
+    SetControlTitleWithCFString(Control(ControlRole::StatusCaption), QString());
+    EventPass::LetOneEventThrough();
+    if (SheetController::IsSheetShown(Window(ENibWindow::progress)))
+        SetControlTitleWithCFString(Control(ControlRole::ProgressStatusCaption), QString());
+}
+
+void CBrevantoWindow::SetStatusTextAndYield(const QString& inText)
+{
+    if (!SheetController::IsSheetShown(Window(ENibWindow::progress)))
+        return;
+    ControlRef caption = Control(ControlRole::ProgressStatusCaption);
+    SetControlTitleWithCFString(caption, QStringLiteral("Status: ") + inText);
+    Draw1Control(caption);
+    LThread::Yield();
+}
+
+void CBrevantoWindow::UpdateErrorCount()
+{
+    SInt32 errors = 0;
+    mDeliveryResults.Rewind();
+    while (const DeliveredRecipient* result = mDeliveryResults.Next()) {
+        if (result->errorCode != 0)
+            ++errors;
+    }
+    SetControlTitleWithCFString(Control(ControlRole::ErrorCountCaption),
+                                QString::number(errors) + (errors == 1 ? " error" : " errors"));
+}
+
+void CBrevantoWindow::ShowAlertSheet(const QString& inMessage, const QString& inExplanation, Boolean inAsSheet)
+{
+    Presenter& presenter = Presenter::Get();
+    presenter.Beep();
+    WindowRef main = GetMainWindow();
+    if (inAsSheet && main && main->isVisible())
+        presenter.ShowAlertSheet(main, AlertKind::note, inMessage, inExplanation, AlertButtons::ok, {});
+    else
+        presenter.ShowAlert(AlertKind::note, inMessage, inExplanation, AlertButtons::ok);
+}
+
+void CBrevantoWindow::StartFileImport(const QString& inPath, Boolean, Boolean)
+{
+    mImportPath = inPath;
+}
+
+void CBrevantoWindow::AttemptClose()
+{
+    if (IsSending()) {
+        ShowAlertSheet("A mailing is in progress.", "This window can not be closed because mail is being sent.");
+        return;
+    }
+    if (IsScheduledLater()) {
+        ShowAlertSheet("A mailing is scheduled.", "This window can not be closed because it has a scheduled "
+                                                  "mailing.  Unschedule the mailing and then close the window.");
+        return;
+    }
+    if (WindowRef main = GetMainWindow())
+        main->close();
+    else
+        Cleanup();
+}
+
+Boolean CBrevantoWindow::ConfirmQuit()
+{
+    Presenter& presenter = Presenter::Get();
+    if (IsSending()) {
+        presenter.ShowAlert(AlertKind::stop, "A mailing is in progress.",
+                            "Brevanto can not quit because mail is being sent.", AlertButtons::ok);
+        return false;
+    }
+    if (IsScheduledLater()) {
+        presenter.ShowAlert(AlertKind::stop, "A mailing is scheduled.",
+                            "Brevanto can not quit because a window has a scheduled mailing.  Unschedule the "
+                            "mailing and then quit.",
+                            AlertButtons::ok);
+        return false;
+    }
+    Cleanup();
+    return true;
+}

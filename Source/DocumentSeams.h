@@ -1,0 +1,41 @@
+// DocumentSeams: the least the mailing window needs of its document, its recipients and the
+// Address Book until those are built: the document is read and written by nobody (a window is
+// never modified), the Address Book is an empty one without a Me card, the recipient lists have
+// no rows, and text files are told by their extension's MIME type. Tests may pose as a machine
+// without an address book, or with a Me card. GUI thread only.
+#pragma once
+
+#include "MacTypes.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class DocumentSeams {
+public:
+    // The Address Book's "Me" card.
+    struct MeCard {
+        QString name;
+        QString organization;
+        QStringList emails;
+    };
+
+    static bool IsAddressBookAvailable();
+    static std::optional<MeCard> CopyMeCard();
+    // Test hooks: replace the answers above (nullopt restores the default).
+    static void SetAddressBookAvailable(std::optional<bool> inAvailable);
+    static void SetMeCard(std::optional<MeCard> inCard);
+};
+
+// True when the file's MIME type (from its name's extension) starts with "text/" or "message/".
+bool IsTextFile(const QString& inPath);
+
+// For every open mailing window: its progress display is hidden.
+void RefreshWindowsOnActivate();
+
+// Asks for a mailing document and opens it through the application's open-document path;
+// noErr also when nothing was chosen.
+OSStatus ChooseAndOpenDocument();
+// Asks for any file and opens it as a document: a text file becomes a new mailing importing it.
+OSStatus ImportRecipientsFile();

@@ -1,0 +1,11 @@
+#include "SourceSeams.h"
+
+bool IsSpellingAvailable() { return false; }
+
+QIcon CopySiteIcon(const QString&) { return QIcon(); }
+
+void InstallDragHandlers(WindowRef) {}
+
+void SetUpTextPane(ControlRef) {}
+
+void ViewWebPage(const QString&) {}

@@ -1,0 +1,141 @@
+// The mailing window's panels: tab hits, the sender resolved and shown, the attachment size
+// and count captions (past 4 GiB too), and the View button.
+#include "MailingWindowFixture.h"
+
+#include "ControlHandlers.h"
+#include "ControlValues.h"
+
+#include <QFile>
+
+namespace {
+
+ControlEvent HitOn(ControlRef inControl)
+{
+    ControlEvent event;
+    event.kind = ControlEventKind::hit;
+    event.control = inControl;
+    return event;
+}
+
+} // namespace
+
+TEST_F(MailingWindowTest, TabHitSwapsPanesAndMarksTheWindowOnlyForANewValue)
+{
+    auto* window = new CBrevantoWindow();
+    WindowRef main = window->GetMainWindow();
+    ControlRef tabs = window->Control(ControlRole::RecipientsTabs);
+    ControlRef groupPane = window->Control(ControlRole::RecipientsGroupPane);
+    ControlRef importPane = window->Control(ControlRole::RecipientsImportPane);
+    ASSERT_TRUE(IsControlVisible(groupPane));
+    ASSERT_FALSE(IsControlVisible(importPane));
+
+    ControlEvent same = HitOn(tabs);
+    EXPECT_EQ(window->RecipientsTabHit(same), eventNotHandledErr);
+    EXPECT_FALSE(WindowAttributes::IsWindowModified(main));
+    EXPECT_TRUE(IsControlVisible(groupPane));
+
+    SetControl32BitValue(tabs, 2);
+    ControlEvent changed = HitOn(tabs);
+    EXPECT_EQ(window->RecipientsTabHit(changed), eventNotHandledErr);
+    EXPECT_TRUE(WindowAttributes::IsWindowModified(main));
+    EXPECT_FALSE(IsControlVisible(groupPane));
+    EXPECT_TRUE(IsControlVisible(importPane));
+    EXPECT_EQ(window->mRecipientsTab, 2);
+
+    EXPECT_EQ(CBrevantoWindow::RecipientsTabHelp(1),
+              "Use the \"Group\" tab to specify the recipients using Address Book groups.");
+    EXPECT_EQ(CBrevantoWindow::SenderTabHelp(3), " ");
+    EXPECT_TRUE(CBrevantoWindow::SenderTabHelp(0).isEmpty());
+}
+
+TEST_F(MailingWindowTest, SenderComesFromTheMeCardOrTheManualFields)
+{
+    auto* window = new CBrevantoWindow();
+    ControlRef caption = window->Control(ControlRole::SenderCaption);
+
+    // My Card without a Me card: no sender.
+    EXPECT_FALSE(window->ResolveSender());
+    EXPECT_TRUE(window->SenderText().Length() == 0);
+
+    // Manual, address alone: the combined text is the bare address, the caption starts " <".
+    window->SelectSenderTab(2);
+    window->mSenderTab = 2;
+    SetControlText(window->Control(ControlRole::SenderEmailField), "ann@example.com");
+    window->UpdateSenderCaption(true);
+    EXPECT_STREQ(window->SenderText().text, "ann@example.com");
+    EXPECT_EQ(CopyControlTitleAsCFString(caption), " <ann@example.com>");
+
+    SetControlText(window->Control(ControlRole::SenderNameField), "Ann Lee");
+    window->UpdateSenderCaption(true);
+    EXPECT_STREQ(window->SenderText().text, "Ann Lee <ann@example.com>");
+    EXPECT_EQ(window->GetMyEmail(), "ann@example.com");
+
+    // No address any more: the caption no longer names the earlier sender.
+    SetControlText(window->Control(ControlRole::SenderEmailField), "");
+    window->UpdateSenderCaption(true);
+    EXPECT_TRUE(CopyControlTitleAsCFString(caption).isEmpty());
+    EXPECT_TRUE(window->GetMyEmail().isEmpty());
+}
+
+TEST_F(MailingWindowTest, MeCardGivesTheSenderFromTheChosenAddress)
+{
+    DocumentSeams::SetMeCard(DocumentSeams::MeCard{"Ann Lee", "Lee & Co", {"ann@home.example", "ann@work.example"}});
+    auto* window = new CBrevantoWindow();
+    SetControl32BitValue(window->Control(ControlRole::FromMeAtPopup), 2);
+    window->UpdateSenderCaption(true);
+    EXPECT_EQ(CopyControlTitleAsCFString(window->Control(ControlRole::SenderCaption)),
+              "Ann Lee <ann@work.example>");
+}
+
+TEST(AttachmentCaptions, SizesAndCounts)
+{
+    const std::pair<UInt64, const char*> sizes[] = {
+        {0, "0 bytes"},       {1, "1 byte"},         {1000, "1000 bytes"},
+        {1001, "1 KB"},       {1999, "1 KB"},        {2000, "2 KB"},
+        {5368709120ull, "5368709 KB"},
+    };
+    for (const auto& [total, text] : sizes)
+        EXPECT_EQ(CBrevantoWindow::AttachmentSizeText(total), text) << total;
+    EXPECT_EQ(CBrevantoWindow::AttachmentCountText(0), "0 files");
+    EXPECT_EQ(CBrevantoWindow::AttachmentCountText(1), "1 file");
+    EXPECT_EQ(CBrevantoWindow::AttachmentCountText(2), "2 files");
+}
+
+TEST_F(MailingWindowTest, AttachmentsListAddsRealFileSizesPast4GiB)
+{
+    const QString large = FolderPath("large.bin");
+    QFile file(large);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(qint64(5) << 30)); // sparse: no disk is used
+    file.close();
+    const QString small = FolderPath("small.txt");
+    QFile smallFile(small);
+    ASSERT_TRUE(smallFile.open(QIODevice::WriteOnly));
+    smallFile.write("x");
+    smallFile.close();
+
+    auto* window = new CBrevantoWindow();
+    for (const QString& path : {large, small, FolderPath("missing.pdf"), mFolder.path()})
+        window->mAttachmentPaths.Append(CString256(path.toUtf8().constData()));
+    window->RefreshAttachmentsList();
+    EXPECT_EQ(CopyControlTitleAsCFString(window->Control(ControlRole::AttachmentSizeCaption)), "5368709 KB");
+    EXPECT_EQ(CopyControlTitleAsCFString(window->Control(ControlRole::AttachmentCountCaption)), "4 files");
+}
+
+TEST_F(MailingWindowTest, ViewButtonIsEnabledOnlyWithAURL)
+{
+    auto* window = new CBrevantoWindow();
+    ControlRef button = window->Control(ControlRole::ViewButton);
+    window->UpdateViewButton();
+    EXPECT_FALSE(IsControlEnabled(button));
+
+    window->SetWebPageURLText("http://127.0.0.1/offer.html");
+    window->UpdateViewButton();
+    EXPECT_TRUE(IsControlEnabled(button));
+    const QString title = CopyControlTitleAsCFString(button);
+    EXPECT_TRUE(title == "View" || title.startsWith("View with ")) << title.toStdString();
+
+    window->SetWebPageURLText("   ");
+    window->UpdateViewButton();
+    EXPECT_FALSE(IsControlEnabled(button));
+}

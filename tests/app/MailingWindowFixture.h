@@ -1,0 +1,77 @@
+// A mailing window test's world: the offscreen application, the scripted presenter (an
+// unscripted alert fails the test), a 800-pixel display, the window's preference keys cleared,
+// an Address Book without a Me card, and every window closed and deleted at the end.
+#pragma once
+
+#include "CBrevantoWindow.h"
+#include "CCleanupObject.h"
+#include "ControlLookup.h"
+#include "DocumentSeams.h"
+#include "LQtApplication.h"
+#include "NibLoader.h"
+#include "PreferenceGetters.h"
+#include "Preferences.h"
+#include "ScriptedPresenter.h"
+#include "SendSeams.h"
+#include "WindowAttributes.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class MailingWindowTest : public ::testing::Test {
+protected:
+    static constexpr const char* kShowNoMeCardAlertKey = "Show No Me Card Alert";
+
+    void SetUp() override
+    {
+        LQtApplication::Instance();
+        mPresenter = std::make_unique<ScriptedPresenter>();
+        mPresenter->SetFailureHandler([](const QString& inMessage) { ADD_FAILURE() << inMessage.toStdString(); });
+        WindowAttributes::SetMainDisplaySize(QSize(1280, 800));
+        for (const char* key : kWindowKeys)
+            SetPreference(nullptr, CString256(key));
+        SetPreference("0", CString256(kShowNoMeCardAlertKey));
+        DocumentSeams::SetAddressBookAvailable(std::nullopt);
+        DocumentSeams::SetMeCard(std::nullopt);
+        ControlLookup::ClearMisses();
+        ASSERT_TRUE(mFolder.isValid());
+    }
+
+    void TearDown() override
+    {
+        while (gWindowList.Count() > 0) {
+            gWindowList.Rewind();
+            (*gWindowList.Next())->Cleanup();
+        }
+        DeleteQueued();
+        SendSeams::SetStartSendingObserver({});
+        NibLoader::SetNibFolder(QString());
+        WindowAttributes::SetMainDisplaySize(QSize());
+        mPresenter.reset();
+    }
+
+    static void DeleteQueued()
+    {
+        CCleanupObject::DeleteAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QString FolderPath(const QString& inName) const { return mFolder.filePath(inName); }
+
+    std::unique_ptr<ScriptedPresenter> mPresenter;
+    QTemporaryDir mFolder;
+
+    static constexpr const char* kWindowKeys[] = {
+        kDefaultCharsetKey, kFromMeAtKey, kGroupKey, kAddressTypeKey, kSenderAddressTypeKey,
+        kOtherOptionsAddressTypeKey, kAddRecipientAddressTypeKey, kAuthenticationTypeKey,
+        kSSLAuthenticationTypeKey, kUseSSLKey, kUseOrganizationKey, kImageHTMLKey, kUseBinhexKey,
+        kAttachmentsDispositionKey, kMyNameKey, kMyEmailKey, kRecipientsTabValueKey, kSenderTabValueKey,
+        kMailServerKey, kMailServerUsernameKey, kMailServerPortKey, kMailServerPopPeriodKey,
+        kDisplayMessageEditorsWithSheetsKey, kShowPriorityCheckboxKey,
+    };
+};
