@@ -1,16 +1,26 @@
-// Program entry. Until the application object and its windows exist, the program runs the
-// toolbox's loop without a window, says which version it is and quits on SIGINT or SIGTERM.
-#include "LApplication.h"
-#include "ToolboxCommands.h"
+// Program entry: one running Brevanto per user. The first invocation becomes the instance: it
+// listens for later invocations, starts up with the events it was launched with (open the
+// application, documents, a web address, a people import) and runs until it quits. A later
+// invocation hands its events to the instance and exits 0 once they are acknowledged, or
+// non-zero with a message. SIGINT and SIGTERM (a logout) ask the instance to quit.
+#include "CBrevantoApp.h"
+#include "InstanceChannel.h"
+#include "ProgramRequests.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QSocketNotifier>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr std::chrono::seconds kHandOverTimeout{20};
+
 int gSignalPipe[2] = {-1, -1};
 
 void OnQuitSignal(int)
@@ -18,24 +28,53 @@ void OnQuitSignal(int)
     const char byte = 1;
     [[maybe_unused]] ssize_t written = ::write(gSignalPipe[1], &byte, 1);
 }
+
+int HandOver(const QString& inFolder, const std::vector<AppleEvent>& inEvents)
+{
+    QString error;
+    if (InstanceChannel::Send(inFolder, ProgramRequests::ForRunningInstance(inEvents), kHandOverTimeout, &error))
+        return 0;
+    std::fprintf(stderr, "brevanto: %s\n", qPrintable(error));
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    LApplication app(&argc, argv);
-    std::printf("Brevanto %s\n", BREVANTO_VERSION);
-    std::fflush(stdout);
+    CBrevantoApp app(&argc, argv);
+    const ProgramRequests::Invocation invocation =
+        ProgramRequests::FromArguments(QCoreApplication::arguments().mid(1), QDir::currentPath());
+    if (!invocation.error.isEmpty()) {
+        std::fprintf(stderr, "brevanto: %s\n", qPrintable(invocation.error));
+        return 2;
+    }
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0)
+    InstanceChannel channel;
+    switch (channel.Open()) {
+    case InstanceChannel::Role::Second:
+        return HandOver(channel.Folder(), invocation.events);
+    case InstanceChannel::Role::Unavailable:
+        std::fprintf(stderr, "brevanto: no private folder for the instance channel; later invocations "
+                             "will start a program of their own\n");
+        break;
+    case InstanceChannel::Role::First:
+        channel.SetReceiver([&app](const AppleEvent& inEvent) { app.DispatchAppleEvent(inEvent); });
+        break;
+    }
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0)
         return 1;
     QSocketNotifier notifier(gSignalPipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [&app] {
         char byte;
         [[maybe_unused]] ssize_t got = ::read(gSignalPipe[0], &byte, 1);
-        app.DoQuit(kAENo);
+        app.DispatchAppleEvent(AppleEvent::Make(kCoreEventClass, kAEQuitApplication));
     });
     std::signal(SIGINT, OnQuitSignal);
     std::signal(SIGTERM, OnQuitSignal);
+
+    app.SetLaunchEvents(invocation.events);
     app.Run();
     app.CleanUp();
     return 0;
