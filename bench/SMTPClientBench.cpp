@@ -109,5 +109,5 @@ void BM_SMTPClientBatchesOf25(benchmark::State& state) { SendAll(state, 25); }
 
 } // namespace
 
-BENCHMARK(BM_SMTPClientOneConnection)->Args({1000, 0})->Args({1000, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SMTPClientBatchesOf25)->Args({1000, 0})->Args({1000, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SMTPClientOneConnection)->Args({1000, 0})->Args({1000, 1})->Args({10000, 0})->Args({10000, 1})->Args({100000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SMTPClientBatchesOf25)->Args({1000, 0})->Args({1000, 1})->Args({10000, 0})->Args({10000, 1})->Args({100000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
