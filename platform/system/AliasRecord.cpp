@@ -96,7 +96,10 @@ OSErr ResolveAliasRecordData(const QByteArray& record, FSRef* target, bool* wasC
     std::string found = facts.path;
     bool renamed = false;
     if (!SameItem(found, facts)) {
-        if (!FindRenamed(facts, &found))
+        // A save that replaces the file gives it a new inode under the same name: with no
+        // renamed original in the folder, the item at the recorded path is the one meant.
+        struct stat info {};
+        if (!FindRenamed(facts, &found) && stat(facts.path.c_str(), &info) != 0)
             return fnfErr;
         renamed = true;
     }

@@ -1,4 +1,4 @@
-// Alias records follow a rename in place, and nothing else.
+// Alias records follow a rename in place and a replacement under the same name, and nothing else.
 #include "AliasRecord.h"
 #include "FileManager.h"
 #include "FileTestFolder.h"
@@ -40,6 +40,21 @@ TEST(AliasRecord, ANewFileUnderTheOldNameIsNotTheRecordedItem)
     folder.Put("a", "impostor");
     EXPECT_EQ(ResolveAliasRecordData(record, &found), noErr);
     EXPECT_EQ(found.path, folder.PathOf("b"));
+}
+
+TEST(AliasRecord, AFileReplacedByASaveIsStillFoundAtItsPath)
+{
+    FileTestFolder folder;
+    folder.Put("doc", "old");
+    FSRef ref, found;
+    FSPathMakeRef(folder.PathOf("doc"), &ref);
+    const QByteArray record = NewAliasRecordData(ref);
+    folder.Put("doc.new", "new");  // an atomic save: a new file renamed over the old one
+    ASSERT_EQ(std::rename(folder.PathOf("doc.new").c_str(), folder.PathOf("doc").c_str()), 0);
+    bool changed = false;
+    EXPECT_EQ(ResolveAliasRecordData(record, &found, &changed), noErr);
+    EXPECT_EQ(found.path, folder.PathOf("doc"));
+    EXPECT_TRUE(changed);  // the record should be made again for the new file
 }
 
 TEST(AliasRecord, AMoveElsewhereOrADeletionIsNotFollowed)
