@@ -7,6 +7,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
 bash "$top/scripts/install-deps.sh"
 bash "$top/scripts/build.sh"
+# The benchmarks are built (never run) so that they keep compiling.
+bash "$top/scripts/build.sh" --target bench
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/brevanto-run-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT

@@ -40,7 +40,7 @@ public:
         // Dovecot's own messages go to its log; the master's start-up notes are not wanted.
         const std::vector<std::string> args = {"/bin/sh", "-c", "exec \"$0\" \"$@\" >/dev/null 2>&1", kProgram,
                                                "-F", "-c", (dir + "/dovecot.conf").toStdString()};
-        if (!mProcess.Start(args) || !PeerProcess::WaitForListener(mPort, std::chrono::seconds(10))) {
+        if (!mProcess.Start(args) || !mProcess.WaitUntilListening(mPort, std::chrono::seconds(60))) {
             mProcess.Stop();
             mPort = 0;
         }

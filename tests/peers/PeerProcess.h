@@ -125,6 +125,20 @@ public:
         return port;
     }
 
+    // Waits until this peer accepts TCP connections on the loopback port; gives up at once when
+    // it has exited, so a peer that cannot start costs no wait however generous the limit.
+    bool WaitUntilListening(int port, std::chrono::milliseconds limit)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (WaitForListener(port, std::chrono::milliseconds(200)))
+                return true;
+            if (Exited())
+                return false;
+        }
+        return false;
+    }
+
     // Waits until something accepts TCP connections on the loopback port.
     static bool WaitForListener(int port, std::chrono::milliseconds limit)
     {

@@ -61,7 +61,7 @@ public:
             args.insert(args.end(), {"--mechanisms", options.mechanisms});
         if (!mProcess.Start(args))
             return;
-        std::sscanf(mProcess.ReadLine(std::chrono::seconds(20)).c_str(), "PORT %d", &mPort);
+        std::sscanf(mProcess.ReadLine(std::chrono::seconds(60)).c_str(), "PORT %d", &mPort);
     }
 
     bool IsRunning() const { return mPort > 0; }

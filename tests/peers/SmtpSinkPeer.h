@@ -33,7 +33,7 @@ public:
         args.insert(args.end(), options.begin(), options.end());
         args.push_back("127.0.0.1:" + std::to_string(mPort));
         args.push_back("64");
-        if (!mProcess.Start(args) || !PeerProcess::WaitForListener(mPort, std::chrono::seconds(10))) {
+        if (!mProcess.Start(args) || !mProcess.WaitUntilListening(mPort, std::chrono::seconds(60))) {
             mProcess.Stop();
             mPort = 0;
         }

@@ -29,7 +29,7 @@ public:
         const std::string connect = "TCP:127.0.0.1:" + std::to_string(backendPort);
         const std::string redirect = "exec \"$0\" \"$@\" >'" + LogPath().toStdString() + "' 2>&1";
         const std::vector<std::string> args = {"/bin/sh", "-c", redirect, kProgram, listen, connect};
-        if (!mProcess.Start(args) || !PeerProcess::WaitForListener(mPort, std::chrono::seconds(10))) {
+        if (!mProcess.Start(args) || !mProcess.WaitUntilListening(mPort, std::chrono::seconds(60))) {
             mProcess.Stop();
             mPort = 0;
         }
