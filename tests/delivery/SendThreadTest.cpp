@@ -4,79 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "FakeDeliveryWindow.h"
-#include "SecureTestSupport.h"
+#include "SendJobFixture.h"
 
-#include "CEnvironment.h"
-#include "CLogFile.h"
 #include "CSMTPSendMsgThread.h"
 #include "CSendJob.h"
 #include "MessageBuildSources.h"
-#include "Preferences.h"
-#include "PreferenceGetters.h"
 #include "SendAttempts.h"
-
-#include <QFile>
-#include <QTemporaryDir>
 
 namespace {
 
-class SendThreadTest : public SecureRoadTest {
-protected:
-    void SetUp() override
-    {
-        SecureRoadTest::SetUp();
-        mEnvironment = std::make_unique<CEnvironment>();
-        gEnvironment = mEnvironment.get();
-        mLog = std::make_unique<CLogFile>(mEnvironment->version, mEnvironment->dateStampLogEntries);
-        ASSERT_EQ(mLog->Open((mFolder.path() + "/Brevanto.log").toUtf8().constData()), 0);
-        mEnvironment->logFile = mLog.get();
-        mEnvironment->verboseLogging = 1;
-        Set(kMessageRetriesIntervalKey, "0");
-    }
-    void TearDown() override
-    {
-        for (const char* key : {kMessageRetriesKey, kMessageRetriesIntervalKey, kSimulateErrorsKey, kSimulateToSelfKey})
-            SetPreference(nullptr, CString256(key));
-        mEnvironment->logFile = nullptr;
-        gEnvironment = nullptr;
-        mLog.reset();
-        mEnvironment.reset();
-        SecureRoadTest::TearDown();
-    }
-    static void Set(const char* key, const char* value) { SetPreference(value, CString256(key)); }
-
-    QStringList LogLines() const
-    {
-        QFile file(mFolder.path() + "/Brevanto.log");
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll()).split('\n');
-    }
-    int CountLines(const QString& line) const { return int(LogLines().count(line)); }
-
-    static Message MessageFor(SInt32 index, const char* to = "Ann <ann@example.org>")
-    {
-        Message message;
-        message.to = to;
-        message.from = "Sender <sender@brevanto.test>";
-        message.subject = "Hello";
-        message.SetSubjectString("Hello");
-        message.body = "Hello there";
-        message.contentType = "text/plain";
-        message.recipientIndex = index;
-        message.messageNumber = index;
-        return message;
-    }
-
-    // Runs the job on a cooperative thread, as the engine's send thread would.
-    static void Run(CSendJob& job)
-    {
-        ASSERT_TRUE(RunOnThread([&] { StartSendJob(job); }));
-    }
-
-    QTemporaryDir mFolder;
-    std::unique_ptr<CEnvironment> mEnvironment;
-    std::unique_ptr<CLogFile> mLog;
-};
+class SendThreadTest : public SendJobTest {};
 
 TEST_F(SendThreadTest, WrongPasswordIsRetriedThenGivesCode33AndTheNextJobStillSends)
 {
