@@ -1,5 +1,6 @@
 #include "HttpClient.h"
 
+#include "AsciiText.h"
 #include "HttpEasySetup.h"
 
 #include <curl/curl.h>
@@ -21,20 +22,6 @@ const CurlGlobalSetup& GlobalSetup()
     return setup;
 }
 [[maybe_unused]] const CurlGlobalSetup& gStartUpSetup = GlobalSetup();
-
-bool HasPrefixIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
 
 HttpResult Failure(int code, std::string text)
 {

@@ -1,5 +1,7 @@
 #include "LMailMessage.h"
 
+#include "AsciiText.h"
+
 #include <atomic>
 #include <cstdio>
 #include <ctime>
@@ -9,20 +11,6 @@ namespace {
 std::atomic<int> gNextBoundaryNumber {1};
 
 constexpr size_t kFoldTarget = 78;
-
-bool StartsWithNoCase(const std::string& text, const char* prefix)
-{
-    for (size_t i = 0; prefix[i] != 0; ++i) {
-        if (i >= text.size())
-            return false;
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -80,7 +68,7 @@ bool LMailMessage::IsMultipart() const
 {
     if (!mParts.empty())
         return true;
-    return !mContentTypeRaw && StartsWithNoCase(mContentType, "multipart/");
+    return !mContentTypeRaw && HasPrefixIgnoringCase(mContentType, "multipart/");
 }
 
 std::string LMailMessage::FormatDate(int64_t utcSeconds, int offsetSeconds)
