@@ -115,7 +115,8 @@ OSErr ReplaceWithNewFile(const std::string& path, const void* bytes, size_t coun
     return noErr;
 }
 
-// The specification of `name` in the folder numbered `directoryID`; the item need not exist.
+// The folder-and-name record (FSSpec) of `name` in the folder numbered `directoryID`; the item
+// need not exist.
 // An empty name leaves the name empty (the folder itself).
 OSErr SpecFromParts(SInt16 volume, SInt32 directoryID, ConstStr255Param name, FSSpec& spec)
 {

@@ -44,8 +44,8 @@ bool ResolveAliasPathText(CText& path);
 
 // Existence, creation and kind.
 OSErr NewFileNamedCF(const FSRef& folder, const QString& name, FSRef& created); // -48 when taken
-// The specification of the file at an HFS (or POSIX, when it starts with "/") path, created
-// empty when missing; its folder must exist.
+// The folder-and-name record (FSSpec) of the file at an HFS (or POSIX, when it starts with "/")
+// path, created empty when missing; its folder must exist.
 OSErr CreateFileAtPath(ConstStr255Param path, FSSpec& spec);
 OSErr CreateFileAtPath(const char* path, FSSpec& spec);
 bool PathIsFolder(const char* posixPath);

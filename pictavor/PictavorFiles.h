@@ -1,6 +1,6 @@
 // The page imager's file utilities: whether a named item exists in a folder, creating a file by
 // name (replacing an item of that name, or choosing a dated name beside it), the file's name,
-// its folder-and-name specification, a UTF-16 copy of a text, and the file's comment.
+// its folder-and-name record (FSSpec), a UTF-16 copy of a text, and the file's comment.
 // File references are absolute POSIX paths (FSRef); results are the program's result codes.
 // Main thread (plain file-system calls).
 #pragma once
@@ -30,7 +30,7 @@ OSErr FSCreateFile(const FSRef& folder, const QString& name, FSRef* ref, bool re
 // The item's name as shown: the last component of its path.
 QString GetObjectDisplayName(const FSRef& ref);
 
-// The folder-and-name specification of an existing item.
+// The folder-and-name record (FSSpec) of an existing item.
 OSErr FSRefMakeFSSpec(const FSRef& ref, FSSpec* spec);
 
 // The text's UTF-16 code units.
