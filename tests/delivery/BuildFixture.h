@@ -5,9 +5,9 @@
 #pragma once
 
 #include "BuildSendJobMessage.h"
-#include "CDeliveryWindow.h"
 #include "CFileTypeMaps.h"
 #include "CMailMessage.h"
+#include "FakeDeliveryWindow.h"
 #include "LMailMessage.h"
 #include "MessageBuildSources.h"
 #include "PreferenceGetters.h"
@@ -22,41 +22,19 @@
 #include <functional>
 #include <string>
 
-class FakeBuildWindow : public CDeliveryWindow {
+// The window as the build tests see it: no server settings or sender address, UTF-8 text.
+class FakeBuildWindow : public FakeDeliveryWindow {
 public:
-    QString GetServerName() const override { return QString(); }
-    QString GetUserName() const override { return QString(); }
-    QString GetPassword() const override { return QString(); }
-    UInt16 GetServerPort() const override { return 25; }
-    SInt32 GetPopPeriod() const override { return 0; }
-    SInt16 GetSecureMechanismValue() const override { return 1; }
-    void SetSecureMechanismValue(SInt16) override {}
-    SInt16 GetAuthenticationTypeValue() const override { return 0; }
-    bool GetAcceptAnyCertificate() const override { return false; }
-    QString GetMyEmail() const override { return QString(); }
-    QString GetCharsetName() const override { return charset; }
-    SInt32 GetPriorityValue() const override { return priority; }
-    void ExpandMergeTags(CText& text) override
+    FakeBuildWindow()
     {
-        if (merge)
-            merge(text);
+        server.clear();
+        user.clear();
+        password.clear();
+        popPeriod = 0;
+        mechanism = 1;
+        myEmail.clear();
+        charset = QStringLiteral("utf-8");
     }
-    QString GetRecipientFirstName(SInt32) const override { return QString(); }
-    QString GetRecipientLastName(SInt32) const override { return QString(); }
-    QString GetRecipientEmail(SInt32) const override { return QString(); }
-    void ShowCurrentRecipient(const QString&, const QString&) override {}
-    void UpdateProgress() override {}
-    void RecordRecipientResult(UInt8, SInt32) override {}
-    void UpdateBatchRate() override {}
-    void AutoSaveIfDue() override {}
-    void WaitWhilePaused() override {}
-    void RefreshDeliveredList(SInt32) override {}
-    void SetStatusText(const QString&) override {}
-    void ListenToMessage(MessageT, void*) override {}
-
-    QString charset = QStringLiteral("utf-8");
-    SInt32 priority = 0;
-    std::function<void(CText&)> merge;
 };
 
 // .txt text/plain ('TEXT'), .pdf, .png and .jpg by extension; nothing else.

@@ -1,12 +1,13 @@
 // FakeDeliveryWindow: the mailing window as the send side sees it, with settings the test sets
 // and a record of every call the send side makes (shown recipients, recorded results, refresh
-// and progress calls, broadcasts it listened to).
+// and progress calls, broadcasts it listened to). Merge tags expand through `merge` when set.
 #pragma once
 
 #include "CDeliveryWindow.h"
 
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -22,9 +23,13 @@ public:
     SInt16 GetAuthenticationTypeValue() const override { return authenticationType; }
     bool GetAcceptAnyCertificate() const override { return acceptAny; }
     QString GetMyEmail() const override { return myEmail; }
-    QString GetCharsetName() const override { return QString(); }
-    SInt32 GetPriorityValue() const override { return 0; }
-    void ExpandMergeTags(CText&) override {}
+    QString GetCharsetName() const override { return charset; }
+    SInt32 GetPriorityValue() const override { return priority; }
+    void ExpandMergeTags(CText& text) override
+    {
+        if (merge)
+            merge(text);
+    }
     QString GetRecipientFirstName(SInt32 i) const override { return i >= 0 && i < firstNames.size() ? firstNames[i] : QString(); }
     QString GetRecipientLastName(SInt32 i) const override { return i >= 0 && i < lastNames.size() ? lastNames[i] : QString(); }
     QString GetRecipientEmail(SInt32 i) const override { return i >= 0 && i < emails.size() ? emails[i] : QString(); }
@@ -58,6 +63,9 @@ public:
     SInt16 authenticationType = 0;
     bool acceptAny = false;
     QString myEmail = "sender@brevanto.test";
+    QString charset;
+    SInt32 priority = 0;
+    std::function<void(CText&)> merge;
     QStringList firstNames, lastNames, emails;
     bool abortAfterFirst = false;
 
