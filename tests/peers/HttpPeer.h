@@ -5,6 +5,8 @@
 // Test threads only.
 #pragma once
 
+#include "PeerProcess.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -49,7 +51,7 @@ public:
                                  "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
             unsetenv(name);
         QDir(mScratch.path()).mkpath("root");
-        std::vector<std::string> args = {Python(), PeersFolder() + "/http_server.py",
+        std::vector<std::string> args = {PeerProcess::Python(), PeerProcess::PeersFolder() + "/http_server.py",
                                          "--log", LogPath(), "--root", Root().toStdString()};
         if (tls) {
             MakeCertificates();
@@ -99,21 +101,6 @@ public:
     void ClearRequests() const { QFile::remove(QString::fromStdString(LogPath())); }
 
 private:
-    // This header lies beside the peer script (also when a benchmark includes it).
-    static std::string PeersFolder()
-    {
-        const std::string header = __FILE__;
-        return header.substr(0, header.rfind('/'));
-    }
-    static std::string Python()
-    {
-#ifdef BREVANTO_PYTHON
-        return BREVANTO_PYTHON;
-#else
-        return "/usr/bin/python3";
-#endif
-    }
-
     std::string Scratch(const char* name) const { return (mScratch.path() + "/" + name).toStdString(); }
     std::string LogPath() const { return Scratch("requests.log"); }
 

@@ -109,6 +109,23 @@ public:
         return waitpid(mPid, nullptr, WNOHANG) == mPid ? (mPid = -1, true) : false;
     }
 
+    // The folder of the peer scripts: the one this header lies in (also when a benchmark
+    // includes it).
+    static std::string PeersFolder()
+    {
+        const std::string header = __FILE__;
+        return header.substr(0, header.rfind('/'));
+    }
+    // Debian's own python3, where the python3-* packages the peers use are installed.
+    static std::string Python()
+    {
+#ifdef BREVANTO_PYTHON
+        return BREVANTO_PYTHON;
+#else
+        return "/usr/bin/python3";
+#endif
+    }
+
     // A loopback port that was free a moment ago (for peers that cannot report their own).
     static int FreeLoopbackPort()
     {

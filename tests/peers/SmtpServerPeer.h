@@ -50,7 +50,7 @@ public:
 
     explicit SmtpServerPeer(const Options& options)
     {
-        std::vector<std::string> args = {Python(), PeersFolder() + "/smtp_server.py",
+        std::vector<std::string> args = {PeerProcess::Python(), PeerProcess::PeersFolder() + "/smtp_server.py",
                                          "--mode", ModeName(options.mode), "--spool", Spool()};
         const auto& certificates = TestCertificates::Shared();
         if (options.mode != EMode::plain && options.mode != EMode::silent)
@@ -125,19 +125,6 @@ private:
         case EMode::silentTLS: return "silent-tls";
         }
         return "plain";
-    }
-    static std::string PeersFolder()
-    {
-        const std::string header = __FILE__;
-        return header.substr(0, header.rfind('/'));
-    }
-    static std::string Python()
-    {
-#ifdef BREVANTO_PYTHON
-        return BREVANTO_PYTHON;
-#else
-        return "/usr/bin/python3";
-#endif
     }
     std::string Spool() const { return mFolder.path().toStdString() + "/spool"; }
 
