@@ -32,6 +32,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CFPropertyList;
@@ -142,7 +143,8 @@ public:
     void ReadDocument(const CFPropertyList& inDictionary);
     void UpdateSavedState();
     void UpdateWindowTitles();
-    void NormalizeURL();
+    // The source field's text, trimmed, into mWebPageURL (held whole); true when not empty.
+    Boolean NormalizeURL();
     void UpdateErrorCount();
     void ShowAlertSheet(const QString& inMessage, const QString& inExplanation, Boolean inAsSheet = true);
     void StartFileImport(const QString& inPath, Boolean inAddToGroup, Boolean inReplace);
@@ -169,6 +171,17 @@ public:
     virtual OSStatus HandleGroupSheetEvent(WindowEvent& ioEvent);
     virtual OSStatus HandleNoMeCardEvent(WindowEvent& ioEvent);
     virtual OSStatus HandleFindFieldEvent(ControlEvent& ioEvent);
+
+    // Message sources: the body is fetched or read when a mailing is prepared (LoadWebDocument:
+    // true on success, mMessageText and mContentType set; failures alert and answer false).
+    Boolean LoadWebDocument();
+    // Base element or relinking of an HTML body by "Relative URLs", against the address the
+    // page was finally served from.
+    void PrepareHTMLLinks(CText& ioText, const std::string& inBase);
+    void RelinkDocument(CText& ioText, const std::string& inBase);
+    void ClearAttachments();
+    // Appends a path once (false when it was there, or when it is too long to keep: logged).
+    Boolean AppendAttachmentPath(const QString& inPath);
 
     // The delivery side's view of the window.
     QString GetServerName() const override;
@@ -204,7 +217,9 @@ public:
     SInt32 mSenderTab = 1;              // 1 My Card, 2 manual
     QString mImportPath;                // the recipient import file
     CList<CString256> mAttachmentPaths; // absolute paths
-    CString256 mWebPageURL;
+    QString mWebPageURL;                // the source field as last normalised, whole
+    CText mMessageText;                 // the body LoadWebDocument fetched or read
+    CString256 mContentType;            // its content type
     CList<DeliveredRecipient> mDeliveryResults;
     QString mUniqueName;                // creation date and time
     SInt64 mScheduledTime = 0;          // seconds since 1904; 0 = none

@@ -327,14 +327,14 @@ void CBrevantoWindow::InstallControlHandlers()
             NormalizeURL();
             UpdateViewButton();
             if (auto* well = qobject_cast<IconWell*>(Control(ControlRole::SiteIconWell)))
-                well->SetIcon(CopySiteIcon(QString::fromUtf8(mWebPageURL.text)));
+                well->SetIcon(CopySiteIcon(mWebPageURL));
             return OSStatus(noErr);
         });
     }
     if (ControlRef well = Control(ControlRole::BrowserIconWell)) {
         ControlHandlers::InstallControlEventHandler(well, {ControlEventKind::click}, [this](ControlEvent&) {
             NormalizeURL();
-            ViewWebPage(QString::fromUtf8(mWebPageURL.text));
+            ViewWebPage(mWebPageURL);
             return OSStatus(noErr);
         });
     }

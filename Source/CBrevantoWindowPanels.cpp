@@ -258,7 +258,7 @@ void CBrevantoWindow::UpdateViewButton()
 {
     ControlRef button = Control(ControlRole::ViewButton);
     NormalizeURL();
-    const QString url = QString::fromUtf8(mWebPageURL.text);
+    const QString url = mWebPageURL;
     if (url.isEmpty()) {
         DisableControl(button);
         return;

@@ -82,9 +82,10 @@ void CBrevantoWindow::RebuildMyAddressesMenu()
 // The server fields are kept in the preferences by the server code; nothing to copy yet.
 void CBrevantoWindow::SaveServerDefaults(Boolean) {}
 
-void CBrevantoWindow::NormalizeURL()
+Boolean CBrevantoWindow::NormalizeURL()
 {
-    mWebPageURL = CString256(GetControlText(Control(ControlRole::SourceField)).trimmed().toUtf8().constData());
+    mWebPageURL = GetControlText(Control(ControlRole::SourceField)).trimmed();
+    return !mWebPageURL.isEmpty();
 }
 
 void CBrevantoWindow::SetWebPageURLText(const QString& inURL) { SetControlText(Control(ControlRole::SourceField), inURL); }

@@ -111,16 +111,18 @@ void CHTTPRequest::RunRequest()
             return true;
         },
         [this] { return mCancel.load(); });
-    Finish(result.succeeded && !mCancel, result.header, result.errorText);
+    Finish(result.succeeded && !mCancel, result.header, result.errorText, result.effectiveURL);
     mThreadEnded = true;
 }
 
-void CHTTPRequest::Finish(bool succeeded, const HttpResponseHeader& header, const std::string& errorText)
+void CHTTPRequest::Finish(bool succeeded, const HttpResponseHeader& header, const std::string& errorText,
+                          const std::string& effectiveURL)
 {
     {
         std::lock_guard guard(mLock);
         mResponse = header;
         mErrorText = errorText;
+        mEffectiveURL = effectiveURL;
     }
     mSucceeded = succeeded;
     PostProgress(kFinishedValue);
@@ -137,6 +139,12 @@ void CHTTPRequest::PostProgress(SInt32 value)
 {
     if (mOwner)
         mOwner->PostMessage(kProgressMessage, &value, sizeof value);
+}
+
+std::string CHTTPRequest::GetEffectiveURL()
+{
+    std::lock_guard guard(mLock);
+    return mEffectiveURL;
 }
 
 Ptr CHTTPRequest::GetData()

@@ -71,13 +71,16 @@ public:
     std::string GetHeaderBlock();
     std::optional<std::string> GetHeaderField(const char* name);
     std::string GetErrorText();
+    // The address finally served, after redirects; empty before the end or without a response.
+    std::string GetEffectiveURL();
 
     void AppendData(const void* bytes, SInt32 length);
     void PostProgress(SInt32 value);
 
 private:
     void RunRequest();
-    void Finish(bool succeeded, const HttpResponseHeader& header, const std::string& errorText);
+    void Finish(bool succeeded, const HttpResponseHeader& header, const std::string& errorText,
+                const std::string& effectiveURL = {});
     void WaitForThread();
 
     std::string mURL;
@@ -98,6 +101,7 @@ private:
     CMutableData mData;
     HttpResponseHeader mResponse;
     std::string mErrorText;
+    std::string mEffectiveURL;
     std::thread mThread;
 };
 

@@ -448,7 +448,7 @@ bool IsKnownExtension(const char* extension)
     return gEnvironment->FindExtension(key.c_str()) != nullptr;
 }
 
-void ExtractURLTokens(const CText& text, CList<CString256>& tokens)
+void ExtractURLTokens(const CText& text, std::vector<std::string>& tokens)
 {
     if (!HasBuffer(text))
         return;
@@ -474,9 +474,16 @@ void ExtractURLTokens(const CText& text, CList<CString256>& tokens)
         const std::string_view token = whole.substr(start, end - start);
         if (token.front() == '#' || StartsWithNoCase(token, "mailto:"))
             continue;
-        const std::string cut(token.substr(0, kMaxTokenLength));
-        tokens.Append(CString256(cut.c_str()));
+        tokens.emplace_back(token);
     }
+}
+
+void ExtractURLTokens(const CText& text, CList<CString256>& tokens)
+{
+    std::vector<std::string> whole;
+    ExtractURLTokens(text, whole);
+    for (const std::string& token : whole)
+        tokens.Append(CString256(token.substr(0, kMaxTokenLength).c_str()));
 }
 
 // --- Whole words --------------------------------------------------------------------------------

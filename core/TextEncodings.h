@@ -20,6 +20,8 @@
 #include <QString>
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 class CSeparatorSet;
 
@@ -69,8 +71,10 @@ void QuoteSrcAttributes(CText& text);
 void StripAnchorOpenings(CText& text);
 void StripTags(CText& text);
 // Appends the link-like tokens of the text (file and page names around each ".") to the list;
-// never "#…" or "mailto:…" tokens; the list is not emptied first.
+// never "#…" or "mailto:…" tokens; the list is not emptied first. The list form cuts each token
+// to 255 bytes; the vector form holds them whole.
 void ExtractURLTokens(const CText& text, CList<CString256>& tokens);
+void ExtractURLTokens(const CText& text, std::vector<std::string>& tokens);
 // True when "." + the lower-cased extension is a key of the environment's extension map.
 bool IsKnownExtension(const char* extension);
 

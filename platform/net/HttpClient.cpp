@@ -77,6 +77,9 @@ HttpResult HttpClient::Perform(const HttpRequestOptions& options, const ChunkHan
     } else {
         const CURLcode code = curl_easy_perform(easy);
         result.header = context.header;
+        const char* effective = nullptr;
+        if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+            result.effectiveURL = effective;
         result.cancelled = context.cancelled;
         result.errorCode = code;
         if (context.idleExpired) {

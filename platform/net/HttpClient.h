@@ -28,6 +28,7 @@ struct HttpResult {
     int errorCode = 0;       // libcurl's code; 22 for a status of 400 or more; 0 on success
     std::string errorText;   // libcurl's text of the failure; empty on success
     HttpResponseHeader header; // the final response's header block (empty without a response)
+    std::string effectiveURL;  // the address finally served, after redirects (empty without one)
 
     int StatusCode() const { return header.StatusCode(); }
 };

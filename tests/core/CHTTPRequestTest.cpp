@@ -74,12 +74,14 @@ TEST_F(CHTTPRequestTest, WaitingRequestsEndWithTheirBodyOrNull)
         std::string path;
         const char* body;
         int status;
+        std::string served; // the address finally served
     } cases[] = {
-        {"/redirect/2", "hello body", 200},
-        {"/empty", "<null>", 200},
-        {"/status/404", "<null>", 404},
-        {"/status/500", "<null>", 500},
-        {"/stall-after?s=5", "<null>", 200},
+        {"/redirect/2", "hello body", 200, "/body"},
+        {"/moved", "hello body", 200, "/body"},
+        {"/empty", "<null>", 200, "/empty"},
+        {"/status/404", "<null>", 404, "/status/404"},
+        {"/status/500", "<null>", 500, "/status/500"},
+        {"/stall-after?s=5", "<null>", 200, "/stall-after?s=5"},
     };
     for (const Case& c : cases) {
         CHTTPRequest request(2, true);
@@ -88,6 +90,7 @@ TEST_F(CHTTPRequestTest, WaitingRequestsEndWithTheirBodyOrNull)
         EXPECT_TRUE(request.IsThreadEnded()) << c.path;
         EXPECT_EQ(Body(request), c.body) << c.path;
         EXPECT_EQ(request.GetStatusCode(), c.status) << c.path;
+        EXPECT_EQ(request.GetEffectiveURL(), peer.URL(c.served)) << c.path;
     }
     CHTTPRequest head(5, true);
     head.Head(peer.URL("/fields").c_str(), "Brevanto", "", "");

@@ -24,7 +24,8 @@ Routes (GET and HEAD):
   /echo-ua                the User-Agent as body
   /echo-path              the request path as body
   /echo-headers           the request header lines as body
-  /static/NAME            the file NAME under --root, typed by extension
+  /static/NAME            the file NAME under --root, typed by extension; a folder answers a
+                          301 to NAME/ and, with the slash, its index.html; ?type=T sends T as the Content-Type
 """
 import argparse
 import gzip
@@ -186,17 +187,21 @@ class Handler(BaseHTTPRequestHandler):
             lines = "".join("%s: %s\n" % (k, v) for k, v in self.headers.items())
             return self.send_body(200, lines.encode())
         if path.startswith("/static/"):
-            return self.static(urllib.parse.unquote(path[len("/static/"):]))
+            return self.static(urllib.parse.unquote(path[len("/static/"):]), path, query.get("type"))
         return self.send_body(404, b"no such route")
 
-    def static(self, name):
+    def static(self, name, path, kind=None):
         root = os.path.realpath(self.server.root)
         full = os.path.realpath(os.path.join(root, name))
+        if full.startswith(root + os.sep) and os.path.isdir(full):
+            if not path.endswith("/"):
+                return self.redirect(path + "/", 301)
+            full = os.path.join(full, "index.html")
         if not full.startswith(root + os.sep) or not os.path.isfile(full):
             return self.send_body(404, b"no such file")
         with open(full, "rb") as f:
             body = f.read()
-        kind = mimetypes.guess_type(full)[0] or "application/octet-stream"
+        kind = kind or mimetypes.guess_type(full)[0] or "application/octet-stream"
         return self.send_body(200, body, kind)
 
 
