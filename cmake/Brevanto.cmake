@@ -23,9 +23,10 @@ function(brevanto_folder_library target)
   endif()
 endfunction()
 
-# brevanto_test_folder(<target> DEPS <targets>...)
+# brevanto_test_folder(<target> DEPS <targets>... [RUN_UNDER <wrapper>])
+# RUN_UNDER: a script that every test (and the listing of the tests) runs under.
 function(brevanto_test_folder target)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "RUN_UNDER" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -38,6 +39,9 @@ function(brevanto_test_folder target)
     BREVANTO_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
     BREVANTO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <QtCore>)
+  if(ARG_RUN_UNDER)
+    set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${ARG_RUN_UNDER})
+  endif()
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()
