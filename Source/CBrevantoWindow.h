@@ -150,6 +150,8 @@ public:
     void StartFileImport(const QString& inPath, Boolean inAddToGroup, Boolean inReplace);
     void SetWebPageURLText(const QString& inURL);
     OSStatus GetServerPassword(const QString& inServer, const QString& inUser, QString* outPassword);
+    // Replaces the keychain's password for that server and user; nothing with an empty one.
+    OSStatus StoreServerPassword(const QString& inServer, const QString& inUser, const QString& inPassword);
     void RebuildMyAddressesMenu();
     void ApplyGroupSelection();
     void SaveServerDefaults(Boolean inSave);

@@ -29,9 +29,6 @@ void CBrevantoWindow::StartSending() { SendSeams::NotifyStartSending(this); }
 
 void CBrevantoWindow::ReadThrottleSettings() {}
 
-// errSecItemNotFound: nothing is stored yet.
-OSStatus CBrevantoWindow::GetServerPassword(const QString&, const QString&, QString*) { return -25300; }
-
 OSStatus CBrevantoWindow::HandleWindowEvent(WindowEvent& ioEvent)
 {
     if (ioEvent.kind == WindowEventKind::close)
