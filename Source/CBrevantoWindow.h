@@ -142,7 +142,6 @@ public:
     void HideProgressSheets(Boolean inDispose);
     void ReadDocument(const CFPropertyList& inDictionary);
     void UpdateSavedState();
-    void UpdateWindowTitles();
     // The source field's text, trimmed, into mWebPageURL (held whole); true when not empty.
     Boolean NormalizeURL();
     void UpdateErrorCount();
@@ -182,6 +181,22 @@ public:
     void PrepareHTMLLinks(CText& ioText, const std::string& inBase);
     void RelinkDocument(CText& ioText, const std::string& inBase);
     void ClearAttachments();
+    // The source shown in the default browser; a chosen file, Mail's selected message or the
+    // front browser page made the source (the subject following by the settings).
+    void ViewMessageSource();
+    void ChooseMessageFile();
+    void ChooseAttachmentPathFile(OSType inFileType);
+    void LoadMailMessageSource();
+    void LoadFrontBrowserURL();
+    static Boolean GetSetSubjectToFilename();
+    static Boolean GetSetSubjectToTitle();
+    // The side-text editors: field controls by the recipient source, sheet or window by the
+    // setting; the first show loads the stored text and focuses the pane.
+    void ShowPlainTextAlternativeEditor();
+    void ShowPreambleEditor();
+    void ShowEpilogueEditor();
+    // The main window and the editors titled after the document's file name (nothing unsaved).
+    void SetEditorTitles();
     // Appends a path once (false when it was there, or when it is too long to keep: logged).
     Boolean AppendAttachmentPath(const QString& inPath);
 
@@ -222,6 +237,10 @@ public:
     QString mWebPageURL;                // the source field as last normalised, whole
     CText mMessageText;                 // the body LoadWebDocument fetched or read
     CString256 mContentType;            // its content type
+    // Per editor (plain-text alternative, preamble, epilogue): the stored text the first show
+    // puts into the pane (null: leave the pane as it is), and whether that is still to do.
+    QString mEditorStoredText[3];
+    UInt8 mEditorTextNotLoaded[3] = {1, 1, 1};
     CList<DeliveredRecipient> mDeliveryResults;
     QString mUniqueName;                // creation date and time
     SInt64 mScheduledTime = 0;          // seconds since 1904; 0 = none
@@ -252,6 +271,7 @@ private:
     void InstallKeyFilters();
     void ReadScheduleControls();
     void SetUpEditors();
+    void ShowEditor(int inEditor);
     void SetUpLists();
     void KeepMinimumSizes();
     void InstallListCallbacks();

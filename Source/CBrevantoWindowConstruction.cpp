@@ -333,8 +333,7 @@ void CBrevantoWindow::InstallControlHandlers()
     }
     if (ControlRef well = Control(ControlRole::BrowserIconWell)) {
         ControlHandlers::InstallControlEventHandler(well, {ControlEventKind::click}, [this](ControlEvent&) {
-            NormalizeURL();
-            ViewWebPage(mWebPageURL);
+            ViewMessageSource();
             return OSStatus(noErr);
         });
     }
@@ -452,7 +451,7 @@ void CBrevantoWindow::LoadDocument(const QString& inDocumentPath)
     if (gEnvironment && gEnvironment->recentItems && FSPathMakeRef(mDocumentPath, &ref) == noErr)
         gEnvironment->recentItems->AddItem(ref);
     WindowAttributes::SetWindowFilePath(GetMainWindow(), mDocumentPath);
-    UpdateWindowTitles();
+    SetEditorTitles();
     // The workspace restore reopens documents at every launch: only an explicit open sends.
     mSendOnOpen = mDocumentPath.contains(QLatin1String("SendOnOpen")) && mOpenedBy == EOpenedBy::user;
 }

@@ -65,7 +65,6 @@ OSStatus ImportRecipientsFile() { return ChooseAndSendOpen(0); }
 // The document is neither read nor written yet: a window is never modified.
 void CBrevantoWindow::ReadDocument(const CFPropertyList&) {}
 void CBrevantoWindow::UpdateSavedState() {}
-void CBrevantoWindow::UpdateWindowTitles() {}
 void CBrevantoWindow::ApplyGroupSelection() {}
 void CBrevantoWindow::RebuildMyAddressesMenu()
 {

@@ -7,5 +7,3 @@ QIcon CopySiteIcon(const QString&) { return QIcon(); }
 void InstallDragHandlers(WindowRef) {}
 
 void SetUpTextPane(ControlRef) {}
-
-void ViewWebPage(const QString&) {}

@@ -13,4 +13,3 @@ bool IsSpellingAvailable();
 QIcon CopySiteIcon(const QString& inURL);
 void InstallDragHandlers(WindowRef inWindow);
 void SetUpTextPane(ControlRef inPane);
-void ViewWebPage(const QString& inURL);

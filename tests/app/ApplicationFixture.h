@@ -30,7 +30,7 @@ public:
     bool Open(const QString& inPathOrURL) override
     {
         opened.push_back(inPathOrURL);
-        return true;
+        return opens;
     }
     OSErr Reveal(const QString& inPath) override
     {
@@ -39,6 +39,7 @@ public:
     }
     std::vector<QString> opened;
     std::vector<QString> revealed;
+    bool opens = true; // false: every opener fails to start
 };
 
 class ApplicationFixture : public ::testing::Test {
