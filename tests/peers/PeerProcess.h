@@ -109,12 +109,17 @@ public:
         return waitpid(mPid, nullptr, WNOHANG) == mPid ? (mPid = -1, true) : false;
     }
 
-    // The folder of the peer scripts: the one this header lies in (also when a benchmark
-    // includes it).
+    // The folder of the peer scripts: the one the tests' build names, else the one this header
+    // lies in (a benchmark). __FILE__ alone is relative to the build folder where the compiler
+    // was given relative paths, and the tests do not run from there.
     static std::string PeersFolder()
     {
+#ifdef BREVANTO_PEERS_DIR
+        return BREVANTO_PEERS_DIR;
+#else
         const std::string header = __FILE__;
         return header.substr(0, header.rfind('/'));
+#endif
     }
     // Debian's own python3, where the python3-* packages the peers use are installed.
     static std::string Python()
