@@ -93,38 +93,6 @@ std::string CharsetName(const CDeliveryWindow& window)
     return name.empty() ? std::string("utf-8") : name;
 }
 
-// Every non-empty piece holding "@" of a comma-separated list, controls made blanks. Commas
-// inside a quoted name or inside angle brackets do not separate.
-std::vector<std::string> AddressPieces(const CText& list)
-{
-    std::vector<std::string> pieces;
-    const std::string text = HeaderSafeText(list);
-    std::string piece;
-    bool quoted = false;
-    bool bracketed = false;
-    auto finish = [&] {
-        if (piece.find('@') != std::string::npos)
-            pieces.push_back(piece);
-        piece.clear();
-    };
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == ',' && !quoted && !bracketed) {
-            finish();
-            continue;
-        }
-        piece += c;
-        if (quoted && c == '\\' && i + 1 < text.size())
-            piece += text[++i];
-        else if (c == '"')
-            quoted = !quoted;
-        else if (!quoted && (c == '<' || c == '>'))
-            bracketed = c == '<';
-    }
-    finish();
-    return pieces;
-}
-
 std::string XMailerText()
 {
     const std::unique_ptr<char[]> stored = GetPreference(CString256(kXMailerHeaderKey));
@@ -192,24 +160,58 @@ void SetWholeSource(const CText& body, CMailMessage& mail)
     mail.SetBody(content);
 }
 
-void SetAddresses(const Message& message, CMailMessage& mail)
+std::string JoinedForms(const std::vector<std::string>& forms)
+{
+    std::string joined;
+    for (const std::string& form : forms)
+        joined += (joined.empty() ? "" : ", ") + form;
+    return joined;
+}
+
+// "<address>" of a header form (a Return-Path holds no name).
+std::string AngleAddress(const std::string& form)
+{
+    const size_t open = form.rfind('<');
+    return open == std::string::npos ? "<" + form + ">" : form.substr(open);
+}
+
+// False with the build's error when an address the user gave is refused (see HeaderForms.h).
+bool FailInvalidAddress(const std::string& address, CMailMessage& mail)
+{
+    mail.buildError = paramErr;
+    mail.buildErrorText.Assign(("Invalid address: " + address).c_str());
+    return false;
+}
+
+bool SetAddresses(const Message& message, CMailMessage& mail)
 {
     const std::string to = HeaderSafeText(message.to);
     const std::string from = HeaderSafeText(message.from);
     const bool simulate = gEnvironment != nullptr && gEnvironment->simulate;
     const std::string& recipient = simulate && GetSimulateToSelf() ? from : to;
+    if (to.empty() && message.toDisplay.length > 0)
+        return FailInvalidAddress(View(message.toDisplay), mail);
     if (!recipient.empty())
         mail.AddTo(recipient);
     mail.SetFrom(from);
     mail.SetSubject(View(message.subject));
     if (GetIncludeBCCHeader() && !from.empty())
         mail.AddBcc(from);
-    mail.SetReturnPath(HeaderSafeText(message.returnPath));
-    mail.SetReplyTo(HeaderSafeText(message.replyTo));
-    for (const std::string& piece : AddressPieces(message.bcc))
-        mail.AddBcc(piece);
-    for (const std::string& piece : AddressPieces(message.cc))
-        mail.AddCc(piece);
+    std::vector<std::string> returnPath, replyTo, bcc, cc;
+    std::string bad;
+    if (!MakeTypedAddressForms(message.returnPath, returnPath, bad) || !MakeTypedAddressForms(message.replyTo, replyTo, bad)
+        || !MakeTypedAddressForms(message.bcc, bcc, bad) || !MakeTypedAddressForms(message.cc, cc, bad))
+        return FailInvalidAddress(bad, mail);
+    if (!returnPath.empty())
+        mail.SetReturnPath(AngleAddress(returnPath[0]));
+    mail.SetReplyTo(JoinedForms(replyTo));
+    if (GetIncludeMDNHeader())
+        mail.SetDispositionNotificationTo(JoinedForms(replyTo));
+    for (const std::string& form : bcc)
+        mail.AddBcc(form);
+    for (const std::string& form : cc)
+        mail.AddCc(form);
+    return true;
 }
 
 void SetHeaderTexts(CDeliveryWindow& window, const Message& message, CMailMessage& mail)
@@ -222,8 +224,6 @@ void SetHeaderTexts(CDeliveryWindow& window, const Message& message, CMailMessag
     const SInt32 priority = window.GetPriorityValue();
     if (priority > 0)
         mail.SetPriority(std::to_string(priority));
-    if (GetIncludeMDNHeader())
-        mail.SetDispositionNotificationTo(HeaderSafeText(message.replyTo));
     if (GetIncludeXMailerHeader())
         mail.SetXMailer(XMailerText());
 }
@@ -311,7 +311,8 @@ bool BuildSendJobMessage(CDeliveryWindow& window, const Message& message, CMailM
         mail.buildErrorText = message.attachmentErrorText;
         return false;
     }
-    SetAddresses(message, mail);
+    if (!SetAddresses(message, mail))
+        return false;
     SetHeaderTexts(window, message, mail);
     if (std::string(message.contentType.text) == "message/rfc822")
         SetWholeSource(message.body, mail);

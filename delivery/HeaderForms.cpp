@@ -110,6 +110,82 @@ void DropLastCharacter(std::string& text)
     text.resize(keep);
 }
 
+// Every piece holding "@" of a comma-separated list. Commas inside a quoted name or inside
+// angle brackets do not separate.
+std::vector<std::string> TypedPieces(const std::string& text)
+{
+    std::vector<std::string> pieces;
+    std::string piece;
+    bool quoted = false;
+    bool bracketed = false;
+    auto finish = [&] {
+        if (piece.find('@') != std::string::npos)
+            pieces.push_back(piece);
+        piece.clear();
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ',' && !quoted && !bracketed) {
+            finish();
+            continue;
+        }
+        piece += c;
+        if (quoted && c == '\\' && i + 1 < text.size())
+            piece += text[++i];
+        else if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && (c == '<' || c == '>'))
+            bracketed = c == '<';
+    }
+    finish();
+    return pieces;
+}
+
+struct TypedAddress {
+    QString name;
+    QString address;
+    bool valid = true;
+};
+
+// "Name <address>", "\"Name\" <address>", "<address>" or a bare address. The name loses its
+// quotes (a backslash keeps the character after it); nothing but blanks may follow the ">".
+TypedAddress SplitTypedAddress(const std::string& piece)
+{
+    TypedAddress typed;
+    size_t open = std::string::npos;
+    bool quoted = false;
+    for (size_t i = 0; i < piece.size(); ++i) {
+        if (quoted && piece[i] == '\\')
+            ++i;
+        else if (piece[i] == '"')
+            quoted = !quoted;
+        else if (!quoted && piece[i] == '<')
+            open = i;
+    }
+    if (open == std::string::npos) {
+        typed.address = QString::fromUtf8(piece);
+        return typed;
+    }
+    const size_t close = piece.find('>', open);
+    if (close == std::string::npos || !Trimmed(piece.substr(close + 1)).empty()) {
+        typed.valid = false;
+        return typed;
+    }
+    typed.address = QString::fromUtf8(piece.substr(open + 1, close - open - 1));
+    std::string name;
+    quoted = false;
+    for (size_t i = 0; i < open; ++i) {
+        if (quoted && piece[i] == '\\' && i + 1 < open)
+            name += piece[++i];
+        else if (piece[i] == '"')
+            quoted = !quoted;
+        else
+            name += piece[i];
+    }
+    typed.name = QString::fromUtf8(name);
+    return typed;
+}
+
 }  // namespace
 
 std::string HeaderSafeText(const char* text, size_t length)
@@ -125,11 +201,14 @@ std::string HeaderSafeText(const char* text, size_t length)
 std::string CleanAddress(const QString& address)
 {
     const QByteArray bytes = address.toUtf8();
-    std::string out;
-    for (unsigned char c : bytes) {
+    std::string out(bytes.constData(), size_t(bytes.size()));
+    const size_t first = out.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return std::string();
+    out = out.substr(first, out.find_last_not_of(" \t\r\n") - first + 1);
+    for (unsigned char c : out) {
         if (c <= 0x20 || c == 0x7F || std::strchr("<>,;\"", c) != nullptr)
-            continue;
-        out += char(c);
+            return std::string();
     }
     return out;
 }
@@ -152,12 +231,27 @@ std::string MakeAddressHeaderForm(const QString& name, const QString& address, s
 
 std::string MakeAddressDisplayForm(const QString& name, const QString& address)
 {
-    const std::string addr = CleanAddress(address);
+    const QByteArray addressBytes = address.toUtf8();
+    const std::string addr = Trimmed(HeaderSafeText(addressBytes.constData(), size_t(addressBytes.size())));
     const QByteArray bytes = name.toUtf8();
     const std::string shown = Trimmed(HeaderSafeText(bytes.constData(), size_t(bytes.size())));
     if (shown.empty())
         return addr;
     return shown + " <" + addr + ">";
+}
+
+bool MakeTypedAddressForms(const CText& list, std::vector<std::string>& forms, std::string& bad)
+{
+    for (const std::string& piece : TypedPieces(HeaderSafeText(list))) {
+        const TypedAddress typed = SplitTypedAddress(piece);
+        const std::string form = typed.valid ? MakeAddressHeaderForm(typed.name, typed.address) : std::string();
+        if (form.empty()) {
+            bad = Trimmed(piece);
+            return false;
+        }
+        forms.push_back(form);
+    }
+    return true;
 }
 
 std::string MakeSubjectWords(const char* text, size_t length)

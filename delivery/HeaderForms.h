@@ -12,6 +12,12 @@
 //     character. A name longer than kMaxNameBytes is cut on a character boundary first.
 //   - Under a length limit the name is shortened, character by character, never the address;
 //     when even the bare address is longer, the bare address is the form.
+//   - An address is never repaired: one holding a control (CR, LF, NUL, TAB), a blank or one of
+//     < > , ; " inside it is refused (its form is ""), so nothing is joined into another
+//     address. Blanks, CR and LF around it are trimmed.
+//   - Typed address lists (Cc, Bcc, Reply-To, Return-Path as the user wrote them) are split at
+//     commas outside quotes and angle brackets; each piece holding "@" is "Name <address>",
+//     "\"Name\" <address>", "<address>" or the bare address, and gets the same form as To.
 //   - Subjects are cut into pieces of at most 32 bytes on character boundaries, each one
 //     "=?UTF-8?B?…?=", joined by CR LF TAB so the header folds.
 // Stateless; any thread.
@@ -24,6 +30,7 @@
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <vector>
 
 class CDeliveryWindow;
 struct Message;
@@ -37,8 +44,12 @@ constexpr size_t kNoHeaderLimit = std::numeric_limits<size_t>::max();
 std::string MakeAddressHeaderForm(const QString& name, const QString& address, size_t limit = kNoHeaderLimit);
 // The same text for people to read: the name unencoded (controls as blanks), never for a header.
 std::string MakeAddressDisplayForm(const QString& name, const QString& address);
-// The address with controls, blanks and the characters < > , ; " removed.
+// The address trimmed of blanks, CR and LF around it; "" when it holds a control, a blank or
+// one of < > , ; " (see the rules above).
 std::string CleanAddress(const QString& address);
+// The header forms of a typed list, in order; pieces without "@" are left out. False, with the
+// piece in `bad`, when a piece holds an address that is refused.
+bool MakeTypedAddressForms(const CText& list, std::vector<std::string>& forms, std::string& bad);
 // Every control character (CR and LF among them) a blank.
 std::string HeaderSafeText(const char* text, size_t length);
 inline std::string HeaderSafeText(const CText& text) { return HeaderSafeText(text.buffer, size_t(text.length)); }

@@ -3,8 +3,10 @@
 // the attachment parts in the order added. The mailing window refills one per recipient, a
 // batch is a CList<Message>, and every send job holds copies.
 //
-// A plain value: copies own every text, the subject string and every part. Address fields hold
-// header forms (HeaderForms.h) and are texts, so a long address is never cut. An attachment
+// A plain value: copies own every text, the subject string and every part. To and From hold
+// header forms (HeaderForms.h); Cc, Bcc, Return-Path and Reply-To hold the comma-separated
+// lists as the user typed them, which the build makes header forms. All are texts, so a long
+// address is never cut. An attachment
 // that cannot be added (unreadable, or a path that is not absolute) records its error and text
 // here; the build then fails this message and nothing is sent.
 // One thread at a time per record.
@@ -30,14 +32,14 @@ struct Message {
     // the error (also kept in attachmentError and attachmentErrorText) and no part.
     OSErr AddAttachment(const char* path);
 
-    CText to;         // header form
-    CText toDisplay;  // the same for people to read
+    CText to;         // header form; empty when the recipient's address was refused
+    CText toDisplay;  // the same for people to read (names a refused address)
     SInt32 messageNumber = -1;
     SInt32 recipientIndex = -1;
     QString subjectString;  // null when none
     CText subject;          // subject words
     CText from;             // header form
-    CText bcc;              // comma-separated addresses
+    CText bcc;              // comma-separated addresses, as typed
     CText cc;
     CText returnPath;
     CText replyTo;

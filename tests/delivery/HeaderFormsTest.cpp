@@ -32,8 +32,12 @@ TEST(HeaderForms, NameAndAddressForms)
         {"Eve\r\nBcc: victim@x.org", "eve@x.org", "\"Eve  Bcc: victim@x.org\" <eve@x.org>"},
         {"Zo\xC3\xAB", "z@x.org", "=?UTF-8?B?Wm/Dqw==?= <z@x.org>"},
         {"=?UTF-8?B?Zm9v?=", "f@x.org", "=?UTF-8?B?PT9VVEYtOD9CP1ptOXY/PQ==?= <f@x.org>"},
-        {"Ada", " ada@exa mple.org\r\n", "Ada <ada@example.org>"},
-        {"Ada", "<ada@x.org>, evil@y.org", "Ada <ada@x.orgevil@y.org>"},
+        {"Ada", " ada@example.org\r\n", "Ada <ada@example.org>"},
+        // An address is refused, never joined into another one.
+        {"Ada", " ada@exa mple.org\r\n", ""},
+        {"Ada", "<ada@x.org>, evil@y.org", ""},
+        {"Ann", "ann@example.org\r\nBcc:victim@x.example", ""},
+        {"Ann", "ann@example.org\tx", ""},
     };
     for (const NameCase& c : cases) {
         EXPECT_EQ(MakeAddressHeaderForm(QString::fromUtf8(c.name), QString::fromUtf8(c.address)), c.form)

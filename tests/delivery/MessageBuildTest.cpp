@@ -89,15 +89,65 @@ TEST_F(BuildHeaders, CcAndBccListsTakeOnlyAddresses)
 {
     Message message = BasicMessage();
     message.cc = "a@x.org,,nobody";
-    message.bcc = "\"Smith, John\" <js@x.org>, b@y.org\r\nX-Injected: 1";
+    message.bcc = "\"Smith, John\" <js@x.org>, b@y.org";
     CMailMessage mail;
     ASSERT_TRUE(BuildSendJobMessage(window, message, mail));
     EXPECT_EQ(mail.GetCc(), std::vector<std::string>({"a@x.org"}));
-    EXPECT_EQ(mail.GetBcc(), std::vector<std::string>({"\"Smith, John\" <js@x.org>", " b@y.org  X-Injected: 1"}));
+    EXPECT_EQ(mail.GetBcc(), std::vector<std::string>({"\"Smith, John\" <js@x.org>", "b@y.org"}));
     const std::string source = mail.WriteSource();
     EXPECT_EQ(HeaderLine(source, "CC"), "CC: a@x.org");
     EXPECT_EQ(source.find("js@x.org"), std::string::npos);  // Bcc is never written
     EXPECT_EQ(source.find("Bcc"), std::string::npos);
+}
+
+// Typed lists get the forms To has; Return-Path holds the bare address, the receipt request
+// the Reply-To list.
+TEST_F(BuildHeaders, TypedAddressListsTakeTheHeaderForms)
+{
+    Set(kIncludeMDNHeaderKey, "true");
+    Message message = BasicMessage();
+    message.cc = "Jos\xC3\xA9 <jose@example.org>, \"Smith, John\" <js@x.org>,<bare@x.org>";
+    message.replyTo = "Help Desk <help@x.org>, =?UTF-8?B?SGk=?= <hi@x.org>";
+    message.returnPath = "Bounces <bounce@x.org>";
+    const std::string source = Build(message);
+    EXPECT_EQ(HeaderLine(source, "CC"), "CC: =?UTF-8?B?Sm9zw6k=?= <jose@example.org>, \"Smith, John\" <js@x.org>,\r\n bare@x.org");
+    const char* replies = "Help Desk <help@x.org>, =?UTF-8?B?PT9VVEYtOD9CP1NHaz0/PQ==?= <hi@x.org>";
+    EXPECT_EQ(HeaderLine(source, "Reply-To"), std::string("Reply-To: ") + replies);
+    EXPECT_EQ(HeaderLine(source, "Disposition-Notification-To"), std::string("Disposition-Notification-To: ") + replies);
+    EXPECT_EQ(HeaderLine(source, "Return-Path"), "Return-Path: <bounce@x.org>");
+}
+
+// An address that would have to be repaired (a CR or LF inside, a blank, a stray bracket) fails
+// the message with a text naming it; nothing is joined into a different address.
+TEST_F(BuildHeaders, RefusedAddressesFailTheMessageNamingThem)
+{
+    const QString junk = QStringLiteral("ann@example.org\r\nBcc:victim@x.example");
+    const struct {
+        const char* field;
+        const char* typed;
+        const char* named;
+    } cases[] = {
+        {"to", nullptr, "Invalid address: Ann <ann@example.org  Bcc:victim@x.example>"},
+        {"cc", "ok@x.org, ann@example.org\r\nBcc:victim@x.example", "Invalid address: ann@example.org  Bcc:victim@x.example"},
+        {"bcc", "Ann <ann@exa mple.org>", "Invalid address: Ann <ann@exa mple.org>"},
+        {"replyTo", "Ann <ann@x.org> junk@y.org", "Invalid address: Ann <ann@x.org> junk@y.org"},
+        {"returnPath", "bounce@x.org>", "Invalid address: bounce@x.org>"},
+    };
+    for (const auto& c : cases) {
+        Message message = BasicMessage();
+        const std::string field = c.field;
+        if (field == "to") {
+            message.to = MakeAddressHeaderForm(QStringLiteral("Ann"), junk).c_str();
+            message.toDisplay = MakeAddressDisplayForm(QStringLiteral("Ann"), junk).c_str();
+        }
+        CText& typed = field == "cc" ? message.cc : field == "bcc" ? message.bcc : field == "replyTo" ? message.replyTo : message.returnPath;
+        if (c.typed != nullptr)
+            typed = c.typed;
+        CMailMessage mail;
+        EXPECT_FALSE(BuildSendJobMessage(window, message, mail)) << c.field;
+        EXPECT_TRUE(mail.BuildFailed()) << c.field;
+        EXPECT_STREQ(mail.buildErrorText.buffer, c.named) << c.field;
+    }
 }
 
 TEST_F(BuildHeaders, BatchCcFoldsBetweenAddresses)
