@@ -3,6 +3,7 @@
 #include "FSRef.h"
 #include "FileErrors.h"
 #include "FileMetadata.h"
+#include "HeaderForms.h"
 #include "LMailMessage.h"
 #include "PathHelpers.h"
 #include "TextEncodings.h"
@@ -84,10 +85,11 @@ bool IsASCII(const std::string& text)
     return true;
 }
 
-// `name="value"`, or `name*=utf-8''%XX…` for a value with non-ASCII.
+// `name="value"`, or `name*=utf-8''%XX…` for a value with non-ASCII or with "=?" (which a
+// reader would take for an encoded word).
 std::string Parameter(const char* name, const std::string& value)
 {
-    if (IsASCII(value)) {
+    if (IsASCII(value) && value.find("=?") == std::string::npos) {
         std::string quoted;
         for (char c : value) {
             if (c == '"' || c == '\\')
@@ -254,11 +256,7 @@ void attachment::WriteContentIDHeaders()
     headerBlock.AppendText(contentType);
     headerBlock.Append(";\r\n");
     AppendParameterLine("name");
-    std::string id;
-    for (unsigned char c : View(fileName)) {
-        if (c >= 0x20 && c != 0x7F && c != '<' && c != '>')
-            id += char(c);
-    }
+    const std::string id = MakeContentIDForm(View(fileName));
     headerBlock.Append("Content-ID: <");
     headerBlock.AppendBytes(id.data(), long(id.size()));
     headerBlock.Append(">\r\n");

@@ -5,8 +5,8 @@
 // A file goes as 7bit only when its bytes are 7-bit, free of NUL, with CR LF lines of at most
 // 998 octets; any other file goes as base64 (or BinHex when asked and it has a resource fork).
 // File names in the part headers are quoted with \" and \\ escaped, lose their control
-// characters, and use the RFC 2231 "name*="/"filename*=" UTF-8 form when they hold non-ASCII;
-// the Content-ID drops only controls and "<>". A type nothing maps is application/octet-stream.
+// characters, and use the RFC 2231 "name*="/"filename*=" UTF-8 form when they hold non-ASCII
+// or "=?"; the Content-ID is the name in its RFC 2392 form (MakeContentIDForm, HeaderForms.h). A type nothing maps is application/octet-stream.
 //
 // Encode fails (with a text naming the file) when the file cannot be read; the part is then not
 // to be sent. A zero-byte file gives an empty body, which is a part like any other.

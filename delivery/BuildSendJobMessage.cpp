@@ -9,6 +9,7 @@
 #include "Preferences.h"
 #include "TextEncodings.h"
 
+#include <arpa/inet.h>
 #include <cctype>
 #include <cstring>
 #include <memory>
@@ -41,8 +42,11 @@ bool ContainsNoCase(const std::string& text, const std::string& needle)
     return false;
 }
 
-bool HasLongLine(const std::string& crlfText)
+// True when the text cannot go as 8bit (RFC 2045): a NUL, or a line over 998 octets.
+bool NeedsBase64(const std::string& crlfText)
 {
+    if (crlfText.find('\0') != std::string::npos)
+        return true;
     size_t start = 0;
     while (start < crlfText.size()) {
         size_t end = crlfText.find("\r\n", start);
@@ -55,13 +59,13 @@ bool HasLongLine(const std::string& crlfText)
     return false;
 }
 
-// A text part: CR LF lines, then base64 when asked or when a line is too long for 8bit.
+// A text part: CR LF lines, then base64 when asked or when the text cannot go as 8bit.
 std::unique_ptr<LMailMessage> TextPart(const std::string& type, const CText& text, bool encode)
 {
     auto part = std::make_unique<LMailMessage>();
     part->SetContentType(type);
     const std::string canonical = LMailMessage::CanonicalLineEnds(View(text));
-    if (!encode && !HasLongLine(canonical)) {
+    if (!encode && !NeedsBase64(canonical)) {
         part->SetTransferEncoding("8bit");
         part->SetBody(canonical);
         return part;
@@ -228,6 +232,28 @@ void SetHeaderTexts(CDeliveryWindow& window, const Message& message, CMailMessag
         mail.SetXMailer(XMailerText());
 }
 
+// The body with every "cid:" reference to an embedded part written as that part's Content-ID
+// (a name outside plain ASCII is percent-encoded in both places).
+CText BodyWithContentIDs(const Message& message)
+{
+    if (message.attachmentDisposition != Message::kEmbedded)
+        return message.body;
+    std::string body = View(message.body);
+    message.attachments.Rewind();
+    while (const attachment* part = message.attachments.Next()) {
+        const std::string name = View(part->fileName);
+        const std::string typed = "cid:" + name;
+        const std::string written = "cid:" + MakeContentIDForm(name);
+        if (name.empty() || typed == written)
+            continue;
+        for (size_t at = body.find(typed); at != std::string::npos; at = body.find(typed, at + written.size()))
+            body.replace(at, typed.size(), written);
+    }
+    CText rewritten;
+    rewritten.AppendBytes(body.data(), long(body.size()));
+    return rewritten;
+}
+
 void SetStructure(CDeliveryWindow& window, const Message& message, CMailMessage& mail)
 {
     const std::string charset = CharsetName(window);
@@ -260,7 +286,7 @@ void SetStructure(CDeliveryWindow& window, const Message& message, CMailMessage&
     if (hasAlternative)
         textHolder->AddPart(TextPart(plainType, message.plainText, encode));
     if (hasBody)
-        textHolder->AddPart(TextPart(bodyType, message.body, encode));
+        textHolder->AddPart(TextPart(bodyType, BodyWithContentIDs(message), encode));
 
     message.attachments.Rewind();
     while (const attachment* part = message.attachments.Next()) {
@@ -272,12 +298,20 @@ void SetStructure(CDeliveryWindow& window, const Message& message, CMailMessage&
     }
 }
 
-}  // namespace
-
-void MakeMessageID(CText& out, const CText& host)
+// The Message-ID's domain: the last two labels of a host name, or a whole IP address as a
+// domain literal ("[127.0.0.1]", "[IPv6:::1]"); "localhost" when there is no host.
+std::string MessageIDDomain(const std::string& host)
 {
+    std::string literal = host;
+    if (literal.size() > 2 && literal.front() == '[' && literal.back() == ']')
+        literal = literal.substr(1, literal.size() - 2);
+    unsigned char address[sizeof(in6_addr)];
+    if (inet_pton(AF_INET, literal.c_str(), address) == 1)
+        return "[" + literal + "]";
+    if (inet_pton(AF_INET6, literal.c_str(), address) == 1)
+        return "[IPv6:" + literal + "]";
     std::vector<std::string> labels(1);
-    for (char c : View(host)) {
+    for (char c : host) {
         if (c == '.') {
             labels.emplace_back();
             continue;
@@ -287,12 +321,16 @@ void MakeMessageID(CText& out, const CText& host)
             labels.back() += c;
     }
     std::erase_if(labels, [](const std::string& label) { return label.empty(); });
-    std::string domain = "localhost";
     if (labels.size() >= 2)
-        domain = labels[labels.size() - 2] + "." + labels.back();
-    else if (labels.size() == 1)
-        domain = labels[0];
+        return labels[labels.size() - 2] + "." + labels.back();
+    return labels.size() == 1 ? labels[0] : std::string("localhost");
+}
 
+}  // namespace
+
+void MakeMessageID(CText& out, const CText& host)
+{
+    const std::string domain = MessageIDDomain(View(host));
     std::string digits;
     for (char c : MessageBuildSources::Current().newUUID().toStdString()) {
         if (std::isxdigit(static_cast<unsigned char>(c)))

@@ -254,6 +254,22 @@ bool MakeTypedAddressForms(const CText& list, std::vector<std::string>& forms, s
     return true;
 }
 
+std::string MakeContentIDForm(const std::string& fileName)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string id;
+    for (unsigned char c : fileName) {
+        if (IsControl(c) || c > 0x7F || c == '<' || c == '>') {
+            id += '%';
+            id += kHex[c >> 4];
+            id += kHex[c & 0x0F];
+        } else {
+            id += char(c);
+        }
+    }
+    return id;
+}
+
 std::string MakeSubjectWords(const char* text, size_t length)
 {
     return EncodedWords(HeaderSafeText(text, length), kSubjectPieceBytes, "\r\n\t");

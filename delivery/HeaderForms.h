@@ -53,6 +53,10 @@ bool MakeTypedAddressForms(const CText& list, std::vector<std::string>& forms, s
 // Every control character (CR and LF among them) a blank.
 std::string HeaderSafeText(const char* text, size_t length);
 inline std::string HeaderSafeText(const CText& text) { return HeaderSafeText(text.buffer, size_t(text.length)); }
+// The Content-ID (without its angle brackets) of a part named `fileName`: the name itself
+// with controls, "<", ">" and every byte outside ASCII percent-encoded (%XX of the UTF-8), so
+// the header stays ASCII (RFC 2392). A "cid:" reference to the part must use the same text.
+std::string MakeContentIDForm(const std::string& fileName);
 // The subject words of UTF-8 text (controls become blanks first); "" for an empty text.
 std::string MakeSubjectWords(const char* text, size_t length);
 

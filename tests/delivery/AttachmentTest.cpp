@@ -90,9 +90,12 @@ TEST_F(Attachments, HostileFileNamesStayInsideTheirParameters)
     } cases[] = {
         {QStringLiteral("say \"hi\"\\.txt"), "\tfilename=\"say \\\"hi\\\"\\\\.txt\"\r\n", "Content-ID: <say \"hi\"\\.txt>\r\n"},
         {QString::fromUtf8("r\xC3\xA9sum\xC3\xA9 v2.pdf"), "\tfilename*=utf-8''r%C3%A9sum%C3%A9%20v2.pdf\r\n",
-         "Content-ID: <r\xC3\xA9sum\xC3\xA9 v2.pdf>\r\n"},
+         "Content-ID: <r%C3%A9sum%C3%A9 v2.pdf>\r\n"},
         {QStringLiteral("a\rb\nContent-Type: x<y>.png"), "\tfilename=\"abContent-Type: x<y>.png\"\r\n",
-         "Content-ID: <abContent-Type: xy.png>\r\n"},
+         "Content-ID: <a%0Db%0AContent-Type: x%3Cy%3E.png>\r\n"},
+        // Text that a reader would decode as an encoded word goes in the RFC 2231 form.
+        {QStringLiteral("=?UTF-8?B?SGk=?=.txt"), "\tfilename*=utf-8''%3D%3FUTF-8%3FB%3FSGk%3D%3F%3D.txt\r\n",
+         "Content-ID: <=?UTF-8?B?SGk=?=.txt>\r\n"},
     };
     for (const auto& c : cases) {
         Message message;

@@ -59,6 +59,7 @@ const char* const kBodies[] = {
 const char* const kFileNames[] = {
     "report.pdf", "say \"hi\".txt", "r\xC3\xA9sum\xC3\xA9 final.pdf", "data;x=1.bin",
     "emoji \xF0\x9F\x8E\x89.png", "back\\slash.txt", "line\nbreak.txt", "notes.txt",
+    "=?UTF-8?B?SGk=?=.txt",
 };
 
 struct Zone {
@@ -71,11 +72,31 @@ struct Host {
     const char* host;
     const char* domain;
 };
-const Host kHosts[] = {{"smtp.example.com", "example.com"}, {"mail", "mail"}, {"a.b.c.example.org", "example.org"}};
+const Host kHosts[] = {{"smtp.example.com", "example.com"},
+                       {"mail", "mail"},
+                       {"a.b.c.example.org", "example.org"},
+                       {"127.0.0.1", "[127.0.0.1]"}};
 
 QJsonArray Pair(const std::string& name, const std::string& address)
 {
     return QJsonArray {QString::fromStdString(name), QString::fromStdString(address)};
+}
+
+// "Name <address>" as a user types it: the name quoted (with \" and \\) when it holds a
+// character that would end it or split the list.
+std::string Typed(const std::string& name, const std::string& address)
+{
+    if (name.empty())
+        return address;
+    if (name.find_first_of(",;<>@\"\\\r\n") == std::string::npos)
+        return name + " <" + address + ">";
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\" <" + address + ">";
 }
 
 QJsonObject RunOracle(const QString& casesPath)
@@ -130,11 +151,14 @@ public:
 
         if (index % 10 == 0)
             expect["cc"] = AddBatchCc(message);
+        if (index % 10 == 5)
+            AddReplyAddresses(message, expect);
         AddTexts(message, expect);
         if (index % 3 == 0)
             expect["attachments"] = AddFiles(message, index);
 
         SetPreference(index % 2 == 0 ? "true" : "false", CString256(kEncodeQPKey));
+        SetPreference(index % 10 == 5 ? "true" : nullptr, CString256(kIncludeMDNHeaderKey));
         CMailMessage mail;
         EXPECT_TRUE(BuildSendJobMessage(window, message, mail));
         const QString path = mFolder + QStringLiteral("/generated-%1.eml").arg(index);
@@ -154,6 +178,7 @@ private:
             name.append((mRandom() % 2) ? "\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9 " : "Name, ");
     }
 
+    // 25 typed Cc addresses with names of every kind.
     QJsonArray AddBatchCc(Message& message)
     {
         QJsonArray list;
@@ -163,11 +188,24 @@ private:
             const std::string address = "cc" + std::to_string(i) + "@example.net";
             if (!cc.empty())
                 cc += ", ";
-            cc += MakeAddressHeaderForm(QString::fromStdString(name), QString::fromStdString(address));
+            cc += Typed(name, address);
             list.append(Pair(name, address));
         }
         message.cc = cc.c_str();
         return list;
+    }
+
+    // A typed Reply-To of two named addresses (also the receipt address) and a Return-Path.
+    void AddReplyAddresses(Message& message, QJsonObject& expect)
+    {
+        const std::string first = Pick(kNames);
+        const std::string second = Pick(kNames);
+        message.replyTo = (Typed(first, "reply@example.net") + ", " + Typed(second, "team@example.net")).c_str();
+        const QJsonArray replies {Pair(first, "reply@example.net"), Pair(second, "team@example.net")};
+        expect["reply-to"] = replies;
+        expect["disposition-notification-to"] = replies;
+        message.returnPath = Typed(Pick(kNames), "bounces@example.net").c_str();
+        expect["return-path"] = "bounces@example.net";
     }
 
     void AddTexts(Message& message, QJsonObject& expect)
@@ -221,6 +259,32 @@ private:
     std::mt19937 mRandom {20240305};
 };
 
+// Writes the cases file, runs the oracle over it and reports every failure it names.
+void ExpectOracleAccepts(const QJsonArray& cases, const QString& folder)
+{
+    const QString casesPath = folder + "/cases.json";
+    QFile file(casesPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(cases).toJson());
+    file.close();
+
+    const QJsonObject result = RunOracle(casesPath);
+    EXPECT_EQ(result["checked"].toInt(), cases.size());
+    const QJsonObject failures = result["failures"].toObject();
+    for (auto it = failures.begin(); it != failures.end(); ++it)
+        ADD_FAILURE() << it.key().toStdString() << ": "
+                      << QJsonDocument(it.value().toArray()).toJson(QJsonDocument::Compact).toStdString();
+}
+
+QJsonObject WriteCase(CMailMessage& mail, const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    const std::string source = mail.WriteSource();
+    file.write(source.data(), qint64(source.size()));
+    return QJsonObject {{"path", path}};
+}
+
 }  // namespace
 
 TEST_F(Oracle, GoldensAndGeneratedMessagesReadBackAsMeant)
@@ -237,16 +301,50 @@ TEST_F(Oracle, GoldensAndGeneratedMessagesReadBackAsMeant)
     for (int i = 0; i < 200; ++i)
         cases.append(generator.Make(i, window));
 
-    const QString casesPath = folder.path() + "/cases.json";
-    QFile file(casesPath);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QJsonDocument(cases).toJson());
-    file.close();
+    ExpectOracleAccepts(cases, folder.path());
+}
 
-    const QJsonObject result = RunOracle(casesPath);
-    EXPECT_EQ(result["checked"].toInt(), cases.size());
-    const QJsonObject failures = result["failures"].toObject();
-    for (auto it = failures.begin(); it != failures.end(); ++it)
-        ADD_FAILURE() << it.key().toStdString() << ": "
-                      << QJsonDocument(it.value().toArray()).toJson(QJsonDocument::Compact).toStdString();
+// What a reader must see of texts and names that the generated mix does not reach: a body
+// holding NUL with "Encode QP" off, typed Cc names, and an embedded part with a non-ASCII name
+// that the HTML points at by "cid:".
+TEST_F(Oracle, TypedAddressesNulBodiesAndContentIDsReadBackAsMeant)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QJsonArray cases;
+    Set(kEncodeQPKey, "false");
+
+    Message nul = BasicMessage();
+    nul.contentType = "text/plain";
+    nul.body.Clear();
+    nul.body.AppendBytes("before\0after\n\xC3\xBC", 15);
+    nul.cc = "Jos\xC3\xA9 N\xC3\xBA\xC3\xB1" "ez <jose@example.org>, \xE5\xB1\xB1\xE7\x94\xB0 <yamada@example.org>";
+    CMailMessage nulMail;
+    ASSERT_TRUE(BuildSendJobMessage(window, nul, nulMail));
+    QJsonObject nulCase = WriteCase(nulMail, folder.path() + "/nul.eml");
+    nulCase["texts"] = QJsonArray {QString::fromUtf8("before\0after\n\xC3\xBC", 15)};
+    nulCase["encodings"] = QJsonArray {"base64"};
+    nulCase["cc"] = QJsonArray {Pair("Jos\xC3\xA9 N\xC3\xBA\xC3\xB1" "ez", "jose@example.org"),
+                                Pair("\xE5\xB1\xB1\xE7\x94\xB0", "yamada@example.org")};
+    cases.append(nulCase);
+
+    const QString photoFolder = folder.path() + "/photos";
+    QDir().mkpath(photoFolder);
+    const QString photo = photoFolder + QString::fromUtf8("/caf\xC3\xA9 <1>.png");
+    QFile::copy(QString::fromStdString(FilePath("photo.png")), photo);
+    Message embedded = BasicMessage();
+    embedded.attachmentDisposition = Message::kEmbedded;
+    embedded.body = "<html><body><img src=\"cid:caf\xC3\xA9 <1>.png\"> and plain.png</body></html>";
+    ASSERT_EQ(embedded.AddAttachment(photo.toUtf8().constData()), noErr);
+    CMailMessage embeddedMail;
+    ASSERT_TRUE(BuildSendJobMessage(window, embedded, embeddedMail));
+    QJsonObject embeddedCase = WriteCase(embeddedMail, folder.path() + "/embedded.eml");
+    QFile bytes(photo);
+    ASSERT_TRUE(bytes.open(QIODevice::ReadOnly));
+    embeddedCase["attachments"] = QJsonArray {
+        QJsonArray {QString::fromUtf8("caf\xC3\xA9 <1>.png"), QString::fromLatin1(bytes.readAll().toBase64())}};
+    cases.append(embeddedCase);
+
+    ExpectOracleAccepts(cases, folder.path());
+    EXPECT_NE(embeddedMail.WriteSource().find("Content-ID: <caf%C3%A9 %3C1%3E.png>"), std::string::npos);
 }

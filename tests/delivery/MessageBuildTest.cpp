@@ -56,6 +56,10 @@ TEST_F(BuildHeaders, MessageIDDomainFromTheHost)
         {"smtp.example.com.", "<0f1e2d3c4b5a69788796a5b4c3d2e1f0@example.com>"},
         {"", "<0f1e2d3c4b5a69788796a5b4c3d2e1f0@localhost>"},
         {"evil>\r\nX: y.com", "<0f1e2d3c4b5a69788796a5b4c3d2e1f0@evilXy.com>"},
+        {"127.0.0.1", "<0f1e2d3c4b5a69788796a5b4c3d2e1f0@[127.0.0.1]>"},
+        {"::1", "<0f1e2d3c4b5a69788796a5b4c3d2e1f0@[IPv6:::1]>"},
+        {"[10.0.0.2]", "<0f1e2d3c4b5a69788796a5b4c3d2e1f0@[10.0.0.2]>"},
+        {"1.2.3", "<0f1e2d3c4b5a69788796a5b4c3d2e1f0@2.3>"},
     };
     for (const auto& c : cases) {
         CText id;

@@ -3,11 +3,14 @@
   mail_oracle.py CASES.json
 
 CASES.json is a list of objects: "path" (a message source file) and the optional expectations
-"subject", "from" and "to"/"cc" ([name, address] pairs; the names as the program was given
-them), "nameMayBeCut" (long names may arrive shortened), "offsetMinutes" (the Date's offset),
-"domain" (the Message-ID's), "texts" (the text parts in order) and "attachments" ([file name,
-base64 bytes] pairs, names as given). Every file is parsed with Python's email package
-(policy.default) and must also show no defects, no line over 998 octets and no bare CR or LF.
+"subject", "from" and "to"/"cc"/"reply-to"/"disposition-notification-to" ([name, address]
+pairs; the names as the program was given them), "return-path" (the address), "nameMayBeCut"
+(long names may arrive shortened), "offsetMinutes" (the Date's offset), "domain" (the
+Message-ID's), "texts" (the text parts in order), "encodings" (their transfer encodings) and
+"attachments" ([file name, base64 bytes] pairs, names as given). Every file is parsed with
+Python's email package (policy.default) and must also show no defects, no line over 998
+octets, no bare CR or LF, no byte outside ASCII in any header, and no "cid:" reference in an
+HTML part that names no part's Content-ID.
 Prints a JSON object: "checked" (the count) and "failures" ({path: [texts]}).
 
 Display names are decoded the RFC 2047 way (email.header.decode_header over the names that
@@ -55,6 +58,23 @@ def check_raw(raw, errors):
         errors.append("line of %d octets" % longest)
 
 
+def check_ascii_headers(message, errors):
+    for part in message.walk():
+        for key, value in part.raw_items():
+            if any(ord(c) > 0x7E for c in str(value)):
+                errors.append("8-bit header %s: %r" % (key, value))
+
+
+def check_content_ids(message, errors):
+    ids = {str(part["Content-ID"]).strip("<>") for part in message.walk() if part["Content-ID"] is not None}
+    for part in message.walk():
+        if part.get_content_type() != "text/html":
+            continue
+        for ref in re.findall(r'cid:([^"\']+)', part.get_content()):
+            if ref not in ids:
+                errors.append("cid:%s names no part (Content-IDs %r)" % (ref, sorted(ids)))
+
+
 def check_name(errors, what, got_name, got_address, want, may_be_cut):
     name, address = want
     if got_address != address:
@@ -77,18 +97,22 @@ def check_addresses(message, raw_message, case, errors, header):
     if key not in case:
         return
     field = message[header]
-    got = list(field.addresses) if field is not None else []
+    if field is not None and hasattr(field, "addresses"):
+        got = [address.addr_spec for address in field.addresses]
+    else:  # a header the package reads as plain text
+        got = [address for _, address in getaddresses([raw_message.get(header, "")])]
     names = raw_names(raw_message, header)
     want = case[key]
     if len(got) != len(want) or len(names) != len(want):
         errors.append("%s has %d addresses (%d names), wanted %d" % (header, len(got), len(names), len(want)))
         return
     for address, name, expected in zip(got, names, want):
-        check_name(errors, header, name, address.addr_spec, expected, case.get("nameMayBeCut"))
+        check_name(errors, header, name, address, expected, case.get("nameMayBeCut"))
 
 
 def check_parts(message, case, errors):
     texts = []
+    encodings = []
     attachments = []
     for part in message.walk():
         if part.is_multipart():
@@ -97,6 +121,9 @@ def check_parts(message, case, errors):
             attachments.append([part.get_filename(), part.get_payload(decode=True)])
         elif part.get_content_maintype() == "text":
             texts.append(normalized_text(part.get_content()))
+            encodings.append(part.get("Content-Transfer-Encoding", ""))
+    if "encodings" in case and encodings != case["encodings"]:
+        errors.append("encodings %r, wanted %r" % (encodings, case["encodings"]))
     texts = [t for t in texts if t]  # an empty text part and no part say the same
     if "texts" in case:
         want = [normalized_text(t) for t in case["texts"] if t]
@@ -125,7 +152,12 @@ def check(case):
     if "from" in case:
         check_addresses(message, raw_message, dict(case, **{"from": [case["from"]]}), errors, "From")
     check_addresses(message, raw_message, case, errors, "To")
-    check_addresses(message, raw_message, case, errors, "CC")
+    for header in ("CC", "Reply-To", "Disposition-Notification-To"):
+        check_addresses(message, raw_message, case, errors, header)
+    if "return-path" in case and str(message["Return-Path"]) != "<%s>" % case["return-path"]:
+        errors.append("Return-Path %r, wanted <%s>" % (str(message["Return-Path"]), case["return-path"]))
+    check_ascii_headers(message, errors)
+    check_content_ids(message, errors)
     if "offsetMinutes" in case:
         offset = message["Date"].datetime.utcoffset()
         if offset is None or offset.total_seconds() != case["offsetMinutes"] * 60:
