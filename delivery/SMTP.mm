@@ -1,5 +1,6 @@
 // The sending conversation (see SMTP.h) and its C++ entry SendSecureMessageData.
 #import "SMTP.h"
+#import "SecureSMTPConnection.h"
 
 #import <Pantomime/CWInternetAddress.h>
 #import <Pantomime/CWMessage.h>
@@ -210,6 +211,19 @@ static BOOL IsEnvelopeAddress(NSString *address)
     [self fail: (_timedOut ? [self timeoutText] : @"SSL handshake failed.")];
 }
 
+// 8-bit bytes go only to a server that offers 8BITMIME, and then declared (RFC 6152).
+- (void) sendTheMessage
+{
+  if (SecureHolds8BitData([self rawSource]))
+    {
+      if (![[_smtp capabilities] containsObject: @"8BITMIME"])
+        return [self fail: @"The server does not accept 8-bit text (it offers no 8BITMIME): "
+                           @"turn \"Encode QP\" on to send to it."];
+      [(SecureSMTPConnection *)_smtp setDeclares8BitBody: YES];
+    }
+  [_smtp sendMessage];
+}
+
 - (void) onServiceInitialized: (NSNotification *) n
 {
   if (![self isSSL])
@@ -224,13 +238,13 @@ static BOOL IsEnvelopeAddress(NSString *address)
   [self statusMsg: [NSString stringWithFormat: @"Available authentication mechanisms: %@",
                              [_smtp supportedMechanisms]]];
   if (![self wantsAuthentication])
-    return [_smtp sendMessage];
+    return [self sendTheMessage];
   [_smtp authenticate: [self username] password: [self password] mechanism: [self mechanism]];
 }
 
 - (void) onAuthenticationCompleted: (NSNotification *) n
 {
-  [_smtp sendMessage];
+  [self sendTheMessage];
 }
 
 - (void) onAuthenticationFailed: (NSNotification *) n

@@ -1,5 +1,6 @@
 // Shared conversation machinery of SMTP and SSMTP (see SecureConversation.h).
 #import "SecureConversation.h"
+#import "SecureSMTPConnection.h"
 
 #import <Pantomime/CWTCPConnection.h>
 
@@ -113,7 +114,7 @@ static double Now()
                                  SecureNSString(theServer.host)]];
       return NO;
     }
-  _smtp = [[CWSMTP alloc] initWithName: SecureNSString(address) port: theServer.port];
+  _smtp = [[SecureSMTPConnection alloc] initWithName: SecureNSString(address) port: theServer.port];
   [_smtp setDelegate: self];
   [_smtp setConnectionTimeout: _timeout];
   [_smtp setReadTimeout: _timeout];

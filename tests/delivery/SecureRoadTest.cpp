@@ -5,6 +5,9 @@
 
 #include "SecureTestSupport.h"
 
+#include "../peers/SmtpSinkPeer.h"
+#include "../peers/TlsFrontPeer.h"
+
 #include <QTimer>
 
 namespace {
@@ -218,3 +221,47 @@ TEST_F(SecureRoadTest, QtTimersKeepFiringDuringASend)
 }
 
 } // namespace
+
+// 8-bit bytes are declared with BODY=8BITMIME where the server offers 8BITMIME and never sent
+// where it does not; a 7-bit message is sent as before, undeclared, to both.
+TEST_F(SecureRoadTest, EightBitBodiesAreDeclaredWhereOfferedAndRefusedElsewhere)
+{
+    std::string sevenBit = FixtureSource();
+    for (char& c : sevenBit)
+        c = char(c & 0x7F);
+
+    SmtpServerPeer offering({SmtpServerPeer::EMode::startTLS});
+    ASSERT_TRUE(offering.IsRunning());
+    for (const std::string& source : {FixtureSource(), sevenBit}) {
+        SecureMessageRequest request = RequestFor(offering, ESecureTLSMode::startTLS, "PLAIN");
+        request.source = source;
+        const SecureMessageOutcome outcome = SendOnThread(request);
+        EXPECT_TRUE(outcome.succeeded) << outcome.message;
+    }
+    QStringList mailArgs;
+    for (const auto& command : offering.Commands()) {
+        if (command.verb == "MAIL")
+            mailArgs << command.arg;
+    }
+    ASSERT_EQ(mailArgs.size(), 2);
+    EXPECT_TRUE(mailArgs[0].endsWith(" BODY=8BITMIME")) << mailArgs[0].toStdString();
+    EXPECT_FALSE(mailArgs[1].contains("BODY")) << mailArgs[1].toStdString();
+    ASSERT_EQ(offering.Messages().size(), 2u);
+    EXPECT_EQ(offering.Messages()[0].data, QByteArray::fromStdString(FixtureSource()));
+
+    SmtpSinkPeer sink({"-8"});
+    TlsFrontPeer front(sink.Port());
+    ASSERT_TRUE(sink.IsRunning() && front.IsRunning());
+    for (const std::string& source : {FixtureSource(), sevenBit}) {
+        SecureMessageRequest request = RequestFor(offering, ESecureTLSMode::implicitTLS, "");
+        request.server.port = uint16_t(front.Port());
+        request.source = source;
+        const SecureMessageOutcome outcome = SendOnThread(request);
+        EXPECT_EQ(outcome.succeeded, source == sevenBit) << outcome.message;
+        if (source != sevenBit)
+            EXPECT_NE(outcome.message.find("no 8BITMIME"), std::string::npos) << outcome.message;
+    }
+    sink.Stop();
+    EXPECT_EQ(sink.MessageCount(), 1);
+    EXPECT_TRUE(sink.Commands().filter("BODY=").isEmpty()) << sink.Commands().join('\n').toStdString();
+}

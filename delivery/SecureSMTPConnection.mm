@@ -1,0 +1,42 @@
+// The framework's connection with an 8-bit body declaration (see SecureSMTPConnection.h).
+#import "SecureSMTPConnection.h"
+
+#include <cstdarg>
+
+@implementation SecureSMTPConnection
+
+- (void) setDeclares8BitBody: (BOOL) theFlag
+{
+  _declares8BitBody = theFlag;
+}
+
+// Every command the framework sends passes here; the MAIL command gets the BODY parameter.
+- (void) sendCommand: (SMTPCommand) theCommand arguments: (NSString *) theFormat, ...
+{
+  va_list arguments;
+  va_start(arguments, theFormat);
+  NSString *text = [[NSString alloc] initWithFormat: theFormat arguments: arguments];
+  va_end(arguments);
+  if (theCommand == SMTP_MAIL && _declares8BitBody)
+    {
+      NSString *declared = [text stringByAppendingString: @" BODY=8BITMIME"];
+      [text release];
+      text = [declared retain];
+    }
+  [super sendCommand: theCommand arguments: @"%@", text];
+  [text release];
+}
+
+@end
+
+BOOL SecureHolds8BitData(NSData *theData)
+{
+  const unsigned char *bytes = (const unsigned char *)[theData bytes];
+  const NSUInteger length = [theData length];
+  for (NSUInteger i = 0; i < length; ++i)
+    {
+      if (bytes[i] > 0x7F)
+        return YES;
+    }
+  return NO;
+}
