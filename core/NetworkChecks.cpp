@@ -255,7 +255,7 @@ QString GetURLTitle(const QString& url)
 
 bool IsValidEmailAddress(const QString& address)
 {
-    return MatchesWhole("[A-Z0-9._%+-]+@[A-Z0-9.-]+\\.[A-Z]{2,4}", address);
+    return MatchesWhole("[A-Z0-9._%+'-]+@[A-Z0-9.-]+\\.(?:[A-Z]{2,63}|XN--[A-Z0-9-]{1,59})", address);
 }
 
 bool IsValidEmailCString(const char* address, UInt32 encoding)

@@ -46,6 +46,10 @@ OSStatus GetGatewayAddress(CString256& address, CString256& name);
 // last path component, made safe; null when neither gives one (or for a null URL).
 QString GetURLTitle(const QString& url);
 
+// True for local@domain where the local part holds letters, digits and . _ % + - ' (any
+// accents), the domain letters, digits, dots and hyphens, and the last label is 2 to 63
+// letters or an internationalised "xn--" label. Nothing that breaks a header line passes (CR,
+// LF, NUL, blanks, commas, semicolons, angle brackets, quotes, DEL).
 bool IsValidEmailAddress(const QString& address);
 // The same for a NUL-terminated text in `encoding` (0 Mac Roman, 0x08000100 UTF-8; any
 // other value is read as UTF-8).
