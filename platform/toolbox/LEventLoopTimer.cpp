@@ -9,10 +9,20 @@
 std::vector<LEventLoopTimer*> LEventLoopTimer::sTimers;
 
 namespace {
+// Beyond this a fire time is "never" (and the arithmetic stays far from overflowing).
+constexpr EventTimerInterval kLongestWait = 100.0 * 365 * 24 * 3600;
+
 std::chrono::steady_clock::duration Seconds(EventTimerInterval inSeconds)
 {
     return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(std::max(0.0, inSeconds)));
+        std::chrono::duration<double>(std::clamp(inSeconds, 0.0, kLongestWait)));
+}
+
+LDeadline FireTimeAfter(EventTimerInterval inDelay)
+{
+    if (inDelay < 0 || inDelay > kLongestWait)
+        return kNoDeadline;
+    return DeadlineAfter(Seconds(inDelay));
 }
 } // namespace
 
@@ -35,7 +45,7 @@ OSStatus InstallEventLoopTimer(EventTimerInterval inFireDelay, EventTimerInterva
     if (!inProc || !outTimer)
         return paramErr;
     auto* timer = new LEventLoopTimer(inInterval, inProc, inUserData);
-    timer->mNextFire = DeadlineAfter(Seconds(inFireDelay));
+    timer->mNextFire = FireTimeAfter(inFireDelay);
     LEventLoopTimer::sTimers.push_back(timer);
     *outTimer = timer;
     LMainContext::Get().ArmDriver(timer->mNextFire);
@@ -58,7 +68,7 @@ OSStatus SetEventLoopTimerNextFireTime(EventLoopTimerRef inTimer, EventTimerInte
     Assert_(LMainContext::OnGuiThread());
     if (!LEventLoopTimer::IsInstalled(inTimer))
         return paramErr;
-    inTimer->mNextFire = DeadlineAfter(Seconds(inNextFire));
+    inTimer->mNextFire = FireTimeAfter(inNextFire);
     LMainContext::Get().ArmDriver(inTimer->mNextFire);
     return noErr;
 }

@@ -3,6 +3,8 @@
 // of the main context), never inside PumpEvents, a wait or a cooperative thread; a timer whose
 // time has passed several intervals fires once and is rescheduled from now. A timer may remove
 // itself or others while firing. What the procedure throws is reported. GUI thread only.
+// A fire time of kEventDurationForever (any negative value), or one further away than a
+// century, is "never": the timer stays installed and idle until given another time.
 #pragma once
 
 #include "Events.h"
@@ -14,6 +16,8 @@ class LEventLoopTimer;
 using EventLoopTimerRef = LEventLoopTimer*;
 using EventTimerInterval = double; // seconds
 using EventLoopTimerProcPtr = void (*)(EventLoopTimerRef inTimer, void* inUserData);
+
+constexpr EventTimerInterval kEventDurationForever = -1.0;
 
 OSStatus InstallEventLoopTimer(EventTimerInterval inFireDelay, EventTimerInterval inInterval,
                                EventLoopTimerProcPtr inProc, void* inUserData, EventLoopTimerRef* outTimer);

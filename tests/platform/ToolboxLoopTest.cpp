@@ -201,6 +201,28 @@ TEST_F(LoopTest, TimersFireOnTheirScheduleAndMayRemoveThemselves)
     EXPECT_EQ(selfRemoving.fired, 1);
 }
 
+// "Never" (negative, or too far to count) keeps a timer idle until it gets a real time.
+TEST_F(LoopTest, ATimerSetToNeverWaitsUntilRearmed)
+{
+    for (const EventTimerInterval never : {kEventDurationForever, 1e12, 1e300}) {
+        int fired = 0;
+        EventLoopTimerRef idle = nullptr;
+        EventLoopTimerRef timer = nullptr;
+        ASSERT_EQ(InstallEventLoopTimer(never, 0, CountingTimer, &fired, &idle), noErr);
+        ASSERT_EQ(InstallEventLoopTimer(0, never, CountingTimer, &fired, &timer), noErr);
+        for (int i = 0; i < 5; ++i)
+            mApp.ProcessNextEvent();
+        EXPECT_EQ(fired, 1) << never; // the second one, once: its huge interval is never
+        EXPECT_EQ(SetEventLoopTimerNextFireTime(timer, never), noErr);
+        EXPECT_EQ(SetEventLoopTimerNextFireTime(timer, 0), noErr);
+        for (int i = 0; i < 5; ++i)
+            mApp.ProcessNextEvent();
+        EXPECT_EQ(fired, 2) << never;
+        RemoveEventLoopTimer(timer);
+        RemoveEventLoopTimer(idle);
+    }
+}
+
 TEST_F(LoopTest, RunOnMainContextFromAnOSThreadRunsAtTheNextPassOnTheGuiThread)
 {
     std::thread::id ranOn;
