@@ -6,6 +6,7 @@
 #include "CFPropertyList.h"
 #include "CFPropertyListReader.h"
 #include "CThread.h"
+#include "Clock.h"
 #include "ControlDataAccessors.h"
 #include "ControlHandlers.h"
 #include "ControlHelpers.h"
@@ -71,7 +72,7 @@ static_assert(std::size(kHandlers) == size_t(ENib::count));
 // The text of the creation date and time that names a mailing.
 QString UniqueNameNow()
 {
-    return QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000"));
+    return Clock::NowDateTime().toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000"));
 }
 
 QString EditorName(const char* inDesign, bool inSheets)
@@ -517,12 +518,7 @@ void CBrevantoWindow::AdoptThread(CThread* inThread)
 
 Boolean CBrevantoWindow::IsScheduledLater() const
 {
-    if (mScheduledTime == 0)
-        return false;
-    // Seconds since 1904 of the current moment.
-    constexpr SInt64 k1904To1970 = 2082844800;
-    return mScheduledTime > QDateTime::currentSecsSinceEpoch() + QDateTime::currentDateTime().offsetFromUtc() +
-                                k1904To1970;
+    return mScheduledTime != 0 && mScheduledTime > Clock::Now();
 }
 
 Boolean CBrevantoWindow::AttemptQuitSelf(SInt32) { return ConfirmQuit(); }
