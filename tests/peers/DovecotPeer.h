@@ -64,8 +64,7 @@ public:
 private:
     static QByteArray TemplateText()
     {
-        const std::string header = __FILE__;
-        QFile file(QString::fromStdString(header.substr(0, header.rfind('/')) + "/dovecot/dovecot.conf.in"));
+        QFile file(QString::fromStdString(PeerProcess::PeersFolder() + "/dovecot/dovecot.conf.in"));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
