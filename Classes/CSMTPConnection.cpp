@@ -31,9 +31,9 @@ void PlayIf(UInt8 flag, bool sent)
 
 } // namespace
 
-CSMTPConnection::CSMTPConnection(CDeliveryWindow& window, LThread& thread)
+CSMTPConnection::CSMTPConnection(CDeliveryWindow& window, const SecureServer& server)
     : mWindow(window)
-    , mThread(thread)
+    , mServer(server)
 {
 }
 
@@ -80,7 +80,7 @@ void CSMTPConnection::SendOne(CMailMessage& mail)
         result.errorCode = mail.buildError;
         result.errorText = CString256(mail.buildErrorText.length > 0 ? mail.buildErrorText.buffer : "");
     } else {
-        result = RunSendAttempts(kBatchTexts, [&](CText& error) { return SendMailSecurely(mail, mWindow, error); });
+        result = RunSendAttempts(kBatchTexts, [&](CText& error) { return SendMailSecurely(mail, mServer, error); });
     }
     record.retries = UInt16(result.failedAttempts);
     record.succeeded = result.sent ? 1 : 0;

@@ -1,6 +1,6 @@
-// CSMTPConnection: the send thread's connection object. It carries the window and the thread,
-// hands the user name and password to the framework client, and sends a batch: SendMessages
-// walks the built messages in order, each through the secure road with retries, and records
+// CSMTPConnection: the send thread's connection object. It carries the window and the send
+// job's server record, and sends a batch: SendMessages walks the built messages in order,
+// each through the secure road to that server with retries, and records
 // one delivery result per message (and RecordRecipientResult for every recipient the message
 // carries), keeping the window's progress, rate, auto-save and pause going. It broadcasts 612
 // (ioParam: the subject, a const QString*) before each message and 606/607 after it.
@@ -10,15 +10,15 @@
 
 #include "CMailMessage.h"
 #include "LSMTPConnection.h"
+#include "SecureMessenger.h"
 
 #include <vector>
 
 class CDeliveryWindow;
-class LThread;
 
 class CSMTPConnection : public LSMTPConnection {
 public:
-    CSMTPConnection(CDeliveryWindow& window, LThread& thread);
+    CSMTPConnection(CDeliveryWindow& window, const SecureServer& server);
 
     // A null list raises LException(paramErr).
     void SendMessages(const std::vector<CMailMessage*>* list);
@@ -28,5 +28,5 @@ private:
     SInt32 CarriedRecipients(const CMailMessage& mail) const;
 
     CDeliveryWindow& mWindow;
-    LThread& mThread;
+    const SecureServer& mServer;
 };

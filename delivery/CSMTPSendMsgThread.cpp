@@ -12,9 +12,6 @@ CSMTPSendMsgThread::CSMTPSendMsgThread(CSendJob& job)
     : mJob(job)
 {
     if (job.kind == CSendJob::kSingle) {
-        mHostName.AssignText(job.message.mailServer);
-        mUserName.AssignText(job.message.userName);
-        mPassword.AssignText(job.message.password);
         mSingleMessage = std::make_unique<CMailMessage>();
         BuildSendJobMessage(job.window, job.message, *mSingleMessage);
         return;
@@ -23,9 +20,6 @@ CSMTPSendMsgThread::CSMTPSendMsgThread(CSendJob& job)
     while (const Message* next = job.messages.Next()) {
         const Message& message = *next;
         auto mail = std::make_unique<CMailMessage>();
-        mHostName.AssignText(message.mailServer);
-        mUserName.AssignText(message.userName);
-        mPassword.AssignText(message.password);
         BuildSendJobMessage(job.window, message, *mail);
         mMessageList.push_back(std::move(mail));
     }
@@ -36,10 +30,8 @@ CSMTPSendMsgThread::~CSMTPSendMsgThread() = default;
 void* CSMTPSendMsgThread::Run()
 {
     try {
-        CSMTPConnection connection(mJob.window, *this);
+        CSMTPConnection connection(mJob.window, mJob.server);
         connection.AddListener(&mJob.window);
-        connection.SetUserName(QString::fromUtf8(mUserName.buffer ? mUserName.buffer : ""));
-        connection.SetPassword(QString::fromUtf8(mPassword.buffer ? mPassword.buffer : ""));
         RunPopBeforeSMTP(mJob.window);
         if (mJob.kind == CSendJob::kSingle) {
             RunSingle();
@@ -73,7 +65,7 @@ void CSMTPSendMsgThread::RunSingle()
     const SendAttemptResult result = RunSendAttempts(
         kSingleJobTexts,
         [&](CText& error) {
-            if (SendMailSecurely(mail, mJob.window, error))
+            if (SendMailSecurely(mail, mJob.server, error))
                 return true;
             mJob.success = 0;
             mJob.errorCode = kSecureSendFailedCode;

@@ -1,7 +1,7 @@
 // CSMTPSendMsgThread: carries one send job to the server. Construction builds the outgoing
 // message(s) of the job; Run sends the single message with retries (the result goes into the
-// job) or the batch through CSMTPConnection (one delivery record per message), after the POP
-// log-in when the window asks for one, and finally sets the window's send-job-done flag.
+// job) or the batch through CSMTPConnection (one delivery record per message), both to the
+// job's server record, after the POP log-in when the window asks for one, and finally sets the window's send-job-done flag.
 // StartSendJob constructs it and calls Run inline on the calling send thread (a cooperative
 // thread with a stack of 1 MiB or more: the secure road runs there). Failures end up in the
 // job or the records; Run never throws.
@@ -9,7 +9,6 @@
 
 #include "CMailMessage.h"
 #include "CSendJob.h"
-#include "CText.h"
 #include "LThread.h"
 
 #include <memory>
@@ -28,7 +27,4 @@ private:
     std::vector<std::unique_ptr<CMailMessage>> mMessageList;
     CSendJob& mJob;
     std::unique_ptr<CMailMessage> mSingleMessage;
-    CText mHostName;
-    CText mUserName;
-    CText mPassword;
 };

@@ -1,6 +1,8 @@
 // CSendJob: one message or one batch handed from the send engine to the SMTP side, with the
 // slots where the result of a single message is written back. Kind 0 holds one Message, kind
 // 1 a list (a batch; each message gets its own delivery record instead of these slots).
+// The job carries the server record, read from the window once when the job is made; nothing
+// on the road reads the window's server settings again.
 // The engine fills it, StartSendJob runs it on the calling send thread, and the engine reads
 // the result afterwards. One thread at a time.
 #pragma once
@@ -9,6 +11,7 @@
 #include "CString256.h"
 #include "MacTypes.h"
 #include "Message.h"
+#include "SecureMessenger.h"
 
 class CDeliveryWindow;
 
@@ -23,6 +26,7 @@ public:
     CList<Message> messages;
     UInt8 kind;
     CDeliveryWindow& window;
+    SecureServer server;
     UInt8 success = 1;
     SInt32 errorCode = 0;
     CString256 errorText;

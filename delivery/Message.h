@@ -1,7 +1,8 @@
 // Message: one outgoing mailing message — the addresses and header texts, the body and its
-// plain-text alternative, preamble and epilogue, the mail-server settings the send needs and
+// plain-text alternative, preamble and epilogue, the mail-server host its Message-ID names and
 // the attachment parts in the order added. The mailing window refills one per recipient, a
-// batch is a CList<Message>, and every send job holds copies.
+// batch is a CList<Message>, and every send job holds copies; the server's settings travel in
+// the send job, not here.
 //
 // A plain value: copies own every text, the subject string and every part. To and From hold
 // header forms (HeaderForms.h); Cc, Bcc, Return-Path and Reply-To hold the comma-separated
@@ -47,13 +48,8 @@ struct Message {
     CText epilogue;
     CText plainText;        // the plain-text alternative
     CText body;
-    CText mailServer;
-    CText userName;
-    CText password;
+    CText mailServer;       // the host the Message-ID names
     CString256 contentType;
-    CString256 documentPath;
-    UInt16 serverPort = 0;
-    SInt16 authenticationMethod = 0;  // 1 Automatic, 2 PLAIN, 3 LOGIN, 4 CRAM-MD5
     UInt8 useBinHex = 0;
     SInt16 attachmentDisposition = kInline;
     CList<attachment> attachments;

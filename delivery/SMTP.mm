@@ -8,30 +8,8 @@
 
 #include <objc/runtime.h>
 
-#include <cstring>
-
-static NSArray *AddressStrings(const std::vector<std::string> &addresses)
-{
-  NSMutableArray *list = [NSMutableArray array];
-  for (const std::string &address : addresses)
-    [list addObject: SecureNSString(address)];
-  return list;
-}
-
-// An addr-spec fit for MAIL FROM / RCPT TO: no blanks, controls or angle brackets, one "@".
-static BOOL IsEnvelopeAddress(NSString *address)
-{
-  const char *bytes = [address UTF8String];
-  if (bytes == NULL || *bytes == 0 || std::strchr(bytes, '@') == NULL)
-    return NO;
-  for (const char *p = bytes; *p; ++p)
-    {
-      const unsigned char c = (unsigned char)*p;
-      if (c <= ' ' || c == 0x7f || c == '<' || c == '>')
-        return NO;
-    }
-  return YES;
-}
+#include <string>
+#include <vector>
 
 @implementation SMTP
 
@@ -49,7 +27,6 @@ static BOOL IsEnvelopeAddress(NSString *address)
 - (void) dealloc
 {
   [self tearDown];
-  [_messageDict release];
   [_msg release];
   [super dealloc];
 }
@@ -58,18 +35,6 @@ static BOOL IsEnvelopeAddress(NSString *address)
 - (BOOL) succeeded { return _succeeded; }
 - (BOOL) timedOut { return _timedOut; }
 - (NSString *) msg { return _msg; }
-- (BOOL) useSSL { return YES; }
-- (NSString *) server { return [_messageDict objectForKey: @"server"]; }
-- (NSString *) username { return [_messageDict objectForKey: @"username"]; }
-- (NSString *) password { return [_messageDict objectForKey: @"password"]; }
-- (NSString *) mechanism { return [_messageDict objectForKey: @"mechanism"]; }
-- (NSData *) rawSource { return [_messageDict objectForKey: @"rawSource"]; }
-
-- (int) port
-{
-  NSNumber *port = [_messageDict objectForKey: @"port"];
-  return port != nil ? [port intValue] : kDefaultSMTPPort;
-}
 
 - (void) statusMsg: (NSString *) theText
 {
@@ -115,28 +80,20 @@ static BOOL IsEnvelopeAddress(NSString *address)
   [self finish];
 }
 
-// The recipients of the envelope, To 1, Cc 2, Bcc 3; nil when one is not an addr-spec.
+// The recipients of the envelope, To 1, Cc 2, Bcc 3.
 - (NSArray *) envelopeRecipients
 {
   NSMutableArray *recipients = [NSMutableArray array];
-  NSString *keys[] = { @"to", @"cc", @"bcc" };
+  const std::vector<std::string> *lists[] = { &_request->envelope.to, &_request->envelope.cc, &_request->envelope.bcc };
   for (int type = 1; type <= 3; ++type)
-    {
-      NSEnumerator *each = [[_messageDict objectForKey: keys[type - 1]] objectEnumerator];
-      NSString *address;
-      while ((address = [each nextObject]) != nil)
-        {
-          if (!IsEnvelopeAddress(address))
-            {
-              [self fail: [NSString stringWithFormat: @"Invalid recipient address: %@", address]];
-              return nil;
-            }
-          CWInternetAddress *recipient = [[[CWInternetAddress alloc] initWithString: address] autorelease];
-          [recipient setAddress: address];
-          [recipient setType: (PantomimeRecipientType)type];
-          [recipients addObject: recipient];
-        }
-    }
+    for (const std::string &each : *lists[type - 1])
+      {
+        NSString *address = SecureNSString(each);
+        CWInternetAddress *recipient = [[[CWInternetAddress alloc] initWithString: address] autorelease];
+        [recipient setAddress: address];
+        [recipient setType: (PantomimeRecipientType)type];
+        [recipients addObject: recipient];
+      }
   return recipients;
 }
 
@@ -155,40 +112,25 @@ static BOOL IsEnvelopeAddress(NSString *address)
   [previous release];
 }
 
-- (void) sendMail: (NSDictionary *) theDictionary
+- (void) sendRequest: (NSValue *) theRequest
 {
   [_msg setString: @""];
-  ASSIGN(_messageDict, [[theDictionary copy] autorelease]);
+  _request = static_cast<const SecureMessageRequest *>([theRequest pointerValue]);
   _succeeded = _done = NO;
-
-  NSString *sender = [_messageDict objectForKey: @"sender"];
-  if (!IsEnvelopeAddress(sender))
-    return [self fail: [NSString stringWithFormat: @"Invalid sender address: %@", sender ? sender : @""]];
-
-  SecureServer server;
-  server.host = SecureStdString([self server]);
-  const int port = [self port];
-  server.port = (port > 0 && port <= 65535) ? (uint16_t)port : 0;
-  server.tlsMode = [[_messageDict objectForKey: @"tlsMode"] isEqual: @"implicit"]
-    ? ESecureTLSMode::implicitTLS : ESecureTLSMode::startTLS;
-  server.acceptAnyCertificate = [[_messageDict objectForKey: @"acceptAnyCertificate"] boolValue];
-  server.timeoutSeconds = [[_messageDict objectForKey: @"timeout"] intValue];
-  if (![self prepareServer: server])
+  if (![self prepareServer: _request->server])
     return [self fail: nil];
 
   NSArray *recipients = [self envelopeRecipients];
-  if (recipients == nil)
-    return;
   if ([recipients count] == 0)
     return [self fail: @"No recipients."];
 
   // Pantomime ends the data with CRLF.CRLF itself.
-  NSData *source = [self rawSource];
-  NSUInteger length = [source length];
-  if (length >= 2 && std::memcmp((const char *)[source bytes] + length - 2, "\r\n", 2) == 0)
+  const std::string &source = _request->source;
+  size_t length = source.size();
+  if (length >= 2 && source.compare(length - 2, 2, "\r\n") == 0)
     length -= 2;
-  [_smtp setMessageData: [source subdataWithRange: NSMakeRange(0, length)]];
-  [self setEnvelopeSender: sender];
+  [_smtp setMessageData: [NSData dataWithBytes: source.data() length: length]];
+  [self setEnvelopeSender: SecureNSString(_request->envelope.sender)];
   [_smtp setRecipients: recipients];
   [self connectServer];
 }
@@ -196,10 +138,7 @@ static BOOL IsEnvelopeAddress(NSString *address)
 // Sends without AUTH when no mechanism was chosen or no user name is set.
 - (BOOL) wantsAuthentication
 {
-  NSString *mechanism = [self mechanism];
-  if ([[self username] length] == 0)
-    return NO;
-  return [mechanism isEqual: @"PLAIN"] || [mechanism isEqual: @"LOGIN"] || [mechanism isEqual: @"CRAM-MD5"];
+  return !_request->server.username.empty() && _request->server.mechanism != ESecureMechanism::automatic;
 }
 
 - (void) onConnectionEstablished: (NSNotification *) n
@@ -214,7 +153,7 @@ static BOOL IsEnvelopeAddress(NSString *address)
 // 8-bit bytes go only to a server that offers 8BITMIME, and then declared (RFC 6152).
 - (void) sendTheMessage
 {
-  if (SecureHolds8BitData([self rawSource]))
+  if (SecureHolds8BitData(_request->source))
     {
       if (![[_smtp capabilities] containsObject: @"8BITMIME"])
         return [self fail: @"The server does not accept 8-bit text (it offers no 8BITMIME): "
@@ -239,7 +178,10 @@ static BOOL IsEnvelopeAddress(NSString *address)
                              [_smtp supportedMechanisms]]];
   if (![self wantsAuthentication])
     return [self sendTheMessage];
-  [_smtp authenticate: [self username] password: [self password] mechanism: [self mechanism]];
+  const SecureServer &server = _request->server;
+  [_smtp authenticate: SecureNSString(server.username)
+             password: SecureNSString(server.password)
+            mechanism: SecureNSString(SecureMechanismName(server.mechanism))];
 }
 
 - (void) onAuthenticationCompleted: (NSNotification *) n
@@ -307,25 +249,7 @@ SecureMessageOutcome SendSecureMessageData(const SecureMessageRequest &request, 
 {
   NSAutoreleasePool *pool = [NSAutoreleasePool new];
   SMTP *smtp = [[SMTP alloc] initWithHooks: &hooks];
-  NSMutableDictionary *dictionary = [NSMutableDictionary dictionary];
-  [dictionary setObject: [NSData dataWithBytes: request.source.data() length: request.source.size()]
-                 forKey: @"rawSource"];
-  [dictionary setObject: SecureNSString(request.server.host) forKey: @"server"];
-  [dictionary setObject: [NSNumber numberWithInt: request.server.port] forKey: @"port"];
-  [dictionary setObject: SecureNSString(request.server.username) forKey: @"username"];
-  [dictionary setObject: SecureNSString(request.server.password) forKey: @"password"];
-  if (!request.mechanism.empty())
-    [dictionary setObject: SecureNSString(request.mechanism) forKey: @"mechanism"];
-  [dictionary setObject: SecureNSString(request.sender) forKey: @"sender"];
-  [dictionary setObject: AddressStrings(request.to) forKey: @"to"];
-  [dictionary setObject: AddressStrings(request.cc) forKey: @"cc"];
-  [dictionary setObject: AddressStrings(request.bcc) forKey: @"bcc"];
-  [dictionary setObject: (request.server.tlsMode == ESecureTLSMode::implicitTLS ? @"implicit" : @"starttls")
-                 forKey: @"tlsMode"];
-  [dictionary setObject: [NSNumber numberWithBool: request.server.acceptAnyCertificate]
-                 forKey: @"acceptAnyCertificate"];
-  [dictionary setObject: [NSNumber numberWithInt: request.server.timeoutSeconds] forKey: @"timeout"];
-  SecureGuardedPerform(smtp, @selector(sendMail:), dictionary);
+  SecureGuardedPerform(smtp, @selector(sendRequest:), [NSValue valueWithPointer: &request]);
   [pool release];
 
   [smtp runUntilDone: hooks.yield];

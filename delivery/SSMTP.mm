@@ -108,7 +108,7 @@
   useSSL = YES;
   isHTML = request.asHTML;
   m_reallySend = request.reallySend;
-  ASSIGN(mechanism, SecureNSString(request.mechanism));
+  ASSIGN(mechanism, SecureNSString(SecureMechanismName(request.server.mechanism)));
   ASSIGN(username, SecureNSString(request.server.username));
   ASSIGN(password, SecureNSString(request.server.password));
   if (![self prepareServer: request.server])

@@ -39,6 +39,15 @@ int SecureTimeoutSeconds(int networkTimeout);
 const std::string& SecureCAFile();
 void SetSecureCAFile(const std::string& path);
 
+// The authentication popup's choice. A send with `automatic` (or without a user name) goes
+// without AUTH; the server check picks a mechanism from what the server offers.
+enum class ESecureMechanism { automatic, plain, login, cramMD5 };
+
+// "PLAIN", "LOGIN", "CRAM-MD5"; "Automatic" for automatic.
+const char* SecureMechanismName(ESecureMechanism mechanism);
+
+// The server record: everything a conversation needs of the server, read once when a send job
+// (or a server check) starts.
 struct SecureServer {
     std::string host;       // a name or an IPv4 literal; resolved here to an IPv4 literal
     uint16_t port = kDefaultSMTPPort;  // 0 is refused with "invalid port"
@@ -47,15 +56,30 @@ struct SecureServer {
     int timeoutSeconds = kDefaultSecureTimeoutSeconds;
     std::string username;
     std::string password;
+    ESecureMechanism mechanism = ESecureMechanism::automatic;
 };
+
+// The envelope of one message: addr-specs made by SecureEnvelopeAddress (the one rule).
+struct SecureEnvelope {
+    std::string sender;
+    std::vector<std::string> to, cc, bcc;  // not all empty for a send
+};
+
+// The addr-spec of a header form ("Name <a@b>" or "a@b"); empty when there is none fit for
+// MAIL FROM / RCPT TO: no controls, blanks, angle brackets, quotes or commas, an "@" that is
+// neither first nor last, and no line break anywhere in the form.
+std::string SecureEnvelopeAddress(const std::string& headerForm);
+
+// The envelope of header forms; blank forms are skipped. False with the first unfit form in
+// `unfit` (the sender's when it is the one).
+bool MakeSecureEnvelope(const std::string& sender, const std::vector<std::string>& to,
+                        const std::vector<std::string>& cc, const std::vector<std::string>& bcc,
+                        SecureEnvelope& envelope, std::string& unfit);
 
 struct SecureMessageRequest {
     SecureServer server;
-    // "PLAIN", "LOGIN" or "CRAM-MD5"; anything else (or an empty user name) sends without AUTH.
-    std::string mechanism;
     std::string source;     // the built message, CRLF lines, ending in CRLF; sent byte for byte
-    std::string sender;     // envelope sender (addr-spec)
-    std::vector<std::string> to, cc, bcc;  // envelope recipients (addr-specs), not all empty
+    SecureEnvelope envelope;
 };
 
 struct SecureMessengerHooks {
@@ -76,7 +100,6 @@ SecureMessageOutcome SendSecureMessageData(const SecureMessageRequest& request, 
 // with reallySend, authenticates and sends a short message to `address`.
 struct SecureCheckRequest {
     SecureServer server;
-    std::string mechanism;  // "Automatic", "PLAIN", "LOGIN" or "CRAM-MD5"
     bool reallySend = false;
     std::string address;    // sender and recipient of the test message
     std::string subject;

@@ -39,3 +39,14 @@ void SetSecureCAFile(const std::string& path)
 {
     CAFileSlot() = path;
 }
+
+const char* SecureMechanismName(ESecureMechanism mechanism)
+{
+    switch (mechanism) {
+    case ESecureMechanism::plain: return "PLAIN";
+    case ESecureMechanism::login: return "LOGIN";
+    case ESecureMechanism::cramMD5: return "CRAM-MD5";
+    case ESecureMechanism::automatic: break;
+    }
+    return "Automatic";
+}

@@ -8,6 +8,8 @@
 #import <Foundation/Foundation.h>
 #import <Pantomime/CWSMTP.h>
 
+#include <string>
+
 @interface SecureSMTPConnection : CWSMTP
 {
   @private
@@ -18,4 +20,4 @@
 @end
 
 // True when the bytes hold one outside 7-bit ASCII.
-BOOL SecureHolds8BitData(NSData *theData);
+BOOL SecureHolds8BitData(const std::string &theData);

@@ -29,13 +29,11 @@
 
 @end
 
-BOOL SecureHolds8BitData(NSData *theData)
+BOOL SecureHolds8BitData(const std::string &theData)
 {
-  const unsigned char *bytes = (const unsigned char *)[theData bytes];
-  const NSUInteger length = [theData length];
-  for (NSUInteger i = 0; i < length; ++i)
+  for (const unsigned char c : theData)
     {
-      if (bytes[i] > 0x7F)
+      if (c > 0x7F)
         return YES;
     }
   return NO;

@@ -1,25 +1,40 @@
 // The built message on the secure road (see SecureSend.h).
 #include "SecureSend.h"
 
-#include "SendSecureMessage.h"
+#include "CEnvironment.h"
+#include "LThread.h"
 
 namespace {
-QStringList Forms(const std::vector<std::string>& list)
+
+constexpr char kSecureLogPrefix[] = "Secure messenger: ";
+
+void LogSecureStatus(const std::string& text)
 {
-    QStringList forms;
-    for (const auto& entry : list)
-        forms << QString::fromStdString(entry);
-    return forms;
+    if (gEnvironment == nullptr)
+        return;
+    gEnvironment->LogLine((kSecureLogPrefix + text).c_str());
 }
+
 } // namespace
 
-bool SendMailSecurely(CMailMessage& mail, CDeliveryWindow& window, CText& errorText)
+bool SendMailSecurely(CMailMessage& mail, const SecureServer& server, CText& errorText)
 {
-    SecureEnvelopeLists envelope;
-    envelope.sender = QString::fromStdString(mail.GetFrom());
-    envelope.to = Forms(mail.GetTo());
-    envelope.cc = Forms(mail.GetCc());
-    envelope.bcc = Forms(mail.GetBcc());
-    const std::string source = mail.WriteSource();
-    return SendSecureMessage(QByteArray::fromStdString(source), envelope, window, errorText);
+    SecureMessageRequest request;
+    request.server = server;
+    std::string unfit;
+    if (!MakeSecureEnvelope(mail.GetFrom(), mail.GetTo(), mail.GetCc(), mail.GetBcc(), request.envelope, unfit)) {
+        const std::string text = "Invalid address: " + unfit;
+        LogSecureStatus(text);
+        errorText.Assign(text.c_str());
+        return false;
+    }
+    request.source = mail.WriteSource();
+
+    SecureMessengerHooks hooks;
+    hooks.status = LogSecureStatus;
+    hooks.yield = [] { LThread::Yield(); };
+    const SecureMessageOutcome outcome = SendSecureMessageData(request, hooks);
+    if (!outcome.succeeded && !outcome.message.empty())
+        errorText.Assign(outcome.message.c_str());
+    return outcome.succeeded;
 }

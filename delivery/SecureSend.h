@@ -1,12 +1,12 @@
 // SecureSend: one built CMailMessage handed to the secure road — its source bytes as written,
-// its envelope (From's address; To, Cc and Bcc, Bcc included) — with the window's server
-// settings. The send thread and the batch sender share it. True when the server took it;
-// otherwise errorText holds the last status. The send thread (a cooperative thread).
+// its envelope (From's address; To, Cc and Bcc, Bcc included) — with the send job's server
+// record. The send thread and the batch sender share it. True when the server took it;
+// otherwise errorText holds the last status. Every status text is logged as
+// "Secure messenger: " + text. The send thread (a cooperative thread, 1 MiB stack or more).
 #pragma once
 
 #include "CMailMessage.h"
 #include "CText.h"
+#include "SecureMessenger.h"
 
-class CDeliveryWindow;
-
-bool SendMailSecurely(CMailMessage& mail, CDeliveryWindow& window, CText& errorText);
+bool SendMailSecurely(CMailMessage& mail, const SecureServer& server, CText& errorText);

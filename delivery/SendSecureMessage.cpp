@@ -8,22 +8,21 @@
 
 namespace {
 
-constexpr char kSecureLogPrefix[] = "Secure messenger: ";
 constexpr int kCheckTimeoutSeconds = 30;
 
-void LogSecureStatus(const std::string& text)
+} // namespace
+
+ESecureMechanism SecureMechanismForMenuValue(SInt16 value)
 {
-    if (gEnvironment == nullptr)
-        return;
-    gEnvironment->LogLine((kSecureLogPrefix + text).c_str());
+    switch (value) {
+    case 2: return ESecureMechanism::plain;
+    case 3: return ESecureMechanism::login;
+    case 4: return ESecureMechanism::cramMD5;
+    default: return ESecureMechanism::automatic;
+    }
 }
 
-int NetworkTimeout()
-{
-    return SecureTimeoutSeconds(gEnvironment ? gEnvironment->networkTimeout : 0);
-}
-
-SecureServer ServerOf(const CDeliveryWindow& window, int timeoutSeconds)
+SecureServer ReadServerRecord(const CDeliveryWindow& window, int timeoutSeconds)
 {
     SecureServer server;
     server.host = window.GetServerName().trimmed().toStdString();
@@ -33,91 +32,13 @@ SecureServer ServerOf(const CDeliveryWindow& window, int timeoutSeconds)
     server.timeoutSeconds = timeoutSeconds;
     server.username = window.GetUserName().toStdString();
     server.password = window.GetPassword().toStdString();
+    server.mechanism = SecureMechanismForMenuValue(window.GetSecureMechanismValue());
     return server;
 }
 
-// Addr-specs of a list; false when one is unfit.
-bool AppendAddresses(const QStringList& forms, std::vector<std::string>& out, QString& bad)
+SecureServer ReadSendServerRecord(const CDeliveryWindow& window)
 {
-    for (const QString& form : forms) {
-        if (form.trimmed().isEmpty())
-            continue;
-        const QString address = EnvelopeAddress(form);
-        if (address.isEmpty()) {
-            bad = form;
-            return false;
-        }
-        out.push_back(address.toStdString());
-    }
-    return true;
-}
-
-void Yield()
-{
-    LThread::Yield();
-}
-
-} // namespace
-
-QString EnvelopeAddress(const QString& headerForm)
-{
-    QString address = headerForm.trimmed();
-    const qsizetype open = address.lastIndexOf('<');
-    if (open >= 0) {
-        const qsizetype close = address.indexOf('>', open);
-        if (close < 0)
-            return {};
-        address = address.mid(open + 1, close - open - 1).trimmed();
-    }
-    if (address.count('@') < 1 || address.startsWith('@') || address.endsWith('@'))
-        return {};
-    for (const QChar c : address) {
-        const char16_t u = c.unicode();
-        if (u <= ' ' || u == 0x7f || u == '<' || u == '>' || u == '"' || u == ',')
-            return {};
-    }
-    return address;
-}
-
-std::string SecureMechanismForMenuValue(SInt16 value)
-{
-    switch (value) {
-    case 1: return "NONE";
-    case 2: return "PLAIN";
-    case 3: return "LOGIN";
-    case 4: return "CRAM-MD5";
-    default: return {};
-    }
-}
-
-bool SendSecureMessage(const QByteArray& source, const SecureEnvelopeLists& envelope,
-                       CDeliveryWindow& window, CText& errorText)
-{
-    SecureMessageRequest request;
-    request.server = ServerOf(window, NetworkTimeout());
-    request.mechanism = SecureMechanismForMenuValue(window.GetSecureMechanismValue());
-    request.source = source.toStdString();
-    request.sender = EnvelopeAddress(envelope.sender).toStdString();
-
-    QString bad;
-    if (request.sender.empty())
-        bad = envelope.sender;
-    const bool listsFit = bad.isEmpty() && AppendAddresses(envelope.to, request.to, bad)
-        && AppendAddresses(envelope.cc, request.cc, bad) && AppendAddresses(envelope.bcc, request.bcc, bad);
-    if (!listsFit) {
-        const std::string text = "Invalid address: " + bad.toStdString();
-        LogSecureStatus(text);
-        errorText.Assign(text.c_str());
-        return false;
-    }
-
-    SecureMessengerHooks hooks;
-    hooks.status = LogSecureStatus;
-    hooks.yield = Yield;
-    const SecureMessageOutcome outcome = SendSecureMessageData(request, hooks);
-    if (!outcome.succeeded && !outcome.message.empty())
-        errorText.Assign(outcome.message.c_str());
-    return outcome.succeeded;
+    return ReadServerRecord(window, SecureTimeoutSeconds(gEnvironment ? gEnvironment->networkTimeout : 0));
 }
 
 void CheckSecureServer(CDeliveryWindow& window, const QString& address, const QString& subject,
@@ -127,12 +48,8 @@ void CheckSecureServer(CDeliveryWindow& window, const QString& address, const QS
     window.checkDone = 0;
     window.checkSucceeded = 0;
 
-    static const char* const kMechanisms[] = {"Automatic", "PLAIN", "LOGIN", "CRAM-MD5"};
-    const SInt16 menu = window.GetSecureMechanismValue();
-
     SecureCheckRequest request;
-    request.server = ServerOf(window, kCheckTimeoutSeconds);
-    request.mechanism = kMechanisms[(menu >= 1 && menu <= 4) ? menu - 1 : 0];
+    request.server = ReadServerRecord(window, kCheckTimeoutSeconds);
     request.reallySend = reallySend;
     request.address = (address.isEmpty() ? window.GetMyEmail() : address).toStdString();
     request.subject = subject.toStdString();
@@ -148,7 +65,7 @@ void CheckSecureServer(CDeliveryWindow& window, const QString& address, const QS
         window.SetStatusText(QString::fromStdString(status));
     };
     hooks.beep = beep;
-    hooks.yield = Yield;
+    hooks.yield = [] { LThread::Yield(); };
     const SecureCheckOutcome outcome = RunSecureServerCheck(request, hooks);
     if (outcome.succeeded)
         window.checkSucceeded = 1;

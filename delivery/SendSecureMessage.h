@@ -1,8 +1,8 @@
-// SendSecureMessage: hands one built message to the secure road (the SMTP class) with the
-// mailing window's server settings and waits, yielding, until the server took it or the
-// conversation failed. The window gives server, user, password, port, mechanism popup and the
-// "accept any certificate" choice; the envelope comes from the built message, the timeout
-// from "Network Timeout". Every status text is logged as "Secure messenger: " + text.
+// The mailing window's side of the secure road.
+//
+// ReadServerRecord reads the server record from the window's Server Settings once: server,
+// port (and the TLS mode its number means), user, password, the secure mechanism popup and the
+// "accept any certificate" choice, with the time-out given.
 //
 // CheckSecureServer runs the server check (the SSMTP class) against the window's settings and
 // writes its results into the window: check-done, check-succeeded, the detected mechanisms,
@@ -12,31 +12,19 @@
 #pragma once
 
 #include "CDeliveryWindow.h"
-#include "CText.h"
 #include "SecureMessenger.h"
 
-#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
-// Envelope of a built message: sender and To/Cc/Bcc as header forms or bare addresses.
-struct SecureEnvelopeLists {
-    QString sender;
-    QStringList to, cc, bcc;
-};
+// The secure popup's value: 2 PLAIN, 3 LOGIN, 4 CRAM-MD5; 1 (Automatic) and others automatic.
+ESecureMechanism SecureMechanismForMenuValue(SInt16 value);
 
-// The addr-spec of "Name <a@b>" or "a@b"; empty when there is none fit for the envelope.
-QString EnvelopeAddress(const QString& headerForm);
-
-// The mechanism the send uses for the secure popup's value: 2 PLAIN, 3 LOGIN, 4 CRAM-MD5,
-// 1 (Automatic) "NONE", others "".
-std::string SecureMechanismForMenuValue(SInt16 value);
-
-// True when the server accepted the message; otherwise errorText holds the last status.
-bool SendSecureMessage(const QByteArray& source, const SecureEnvelopeLists& envelope,
-                       CDeliveryWindow& window, CText& errorText);
+// The window's server record; the time-out is the caller's ("Network Timeout" for a send).
+SecureServer ReadServerRecord(const CDeliveryWindow& window, int timeoutSeconds);
+// The record of a send job: the time-out from "Network Timeout".
+SecureServer ReadSendServerRecord(const CDeliveryWindow& window);
 
 // The server check. `address` empty: the window's "My Email". `beep` is the platform beep.
 void CheckSecureServer(CDeliveryWindow& window, const QString& address, const QString& subject,

@@ -1,6 +1,6 @@
 // Server faults on the secure road, through smtp-sink behind a TLS front (implicit TLS): every
 // refusal, drop and stall is a failure with the server's answer (or the loss) in the log, the
-// retries set are made, nothing hangs; in a batch, each message keeps its own record.
+// retries set are made, nothing hangs.
 #include <gtest/gtest.h>
 
 #include "FakeDeliveryWindow.h"
@@ -79,80 +79,6 @@ TEST_F(SecureFaultsTest, EveryServerFaultFailsWithItsStatusLoggedAfterTheRetries
         EXPECT_TRUE(secure.join('\n').contains(c.logged)) << secure.join('\n').toStdString();
         EXPECT_EQ(window.sendJobDone, 1);
     }
-}
-
-// Sends one message of a batch to another server: the window is asked for its port per message.
-class SwitchingWindow : public FakeDeliveryWindow {
-public:
-    void ListenToMessage(MessageT message, void* param) override
-    {
-        FakeDeliveryWindow::ListenToMessage(message, param);
-        if (message == 612 && param)
-            port = *static_cast<const QString*>(param) == divertedSubject ? divertedPort : usualPort;
-    }
-    QString divertedSubject;
-    UInt16 usualPort = 0;
-    UInt16 divertedPort = 0;
-};
-
-TEST_F(SecureFaultsTest, BatchOfThreeWithOneRefusalKeepsThreeRecordsInOrder)
-{
-    SecureSink good({});
-    SecureSink refusing({"-f", "RCPT"});
-    ASSERT_TRUE(good.IsRunning() && refusing.IsRunning());
-    SetImplicitTLSTestPorts({good.Port(), refusing.Port()});
-    Set(kMessageRetriesKey, "0");
-
-    SwitchingWindow window;
-    window.mechanism = 1;
-    window.usualPort = good.Port();
-    window.divertedPort = refusing.Port();
-    window.divertedSubject = "Second";
-    window.firstNames = {"Ann", "Bob", "Cy"};
-    window.lastNames = {"Smith", "Jones", "Doe"};
-    window.emails = {"ann@example.org", "bob@example.org", "cy@example.org"};
-    window.totalCount = 3;
-    CList<Message> list;
-    list.Append(MessageFor(0, "Ann Smith <ann@example.org>", "First"));
-    list.Append(MessageFor(1, "Bob Jones <bob@example.org>", "Second"));
-    list.Append(MessageFor(2, "Cy Doe <cy@example.org>", "Third"));
-    CSendJob job(list, window);
-    Run(job);
-
-    ASSERT_EQ(window.deliveredList.Count(), 3);
-    struct Expected {
-        SInt32 sequence;
-        UInt8 succeeded;
-        SInt32 code;
-        const char* text;
-    };
-    const Expected expected[] = {{0, 1, 0, "None"}, {1, 0, kSecureSendFailedCode, kSecureSendFailedText}, {2, 1, 0, "None"}};
-    window.deliveredList.Rewind();
-    for (const Expected& e : expected) {
-        const DeliveredRecipient* record = window.deliveredList.Next();
-        ASSERT_NE(record, nullptr);
-        EXPECT_EQ(record->sequence, e.sequence);
-        EXPECT_EQ(record->succeeded, e.succeeded) << e.sequence;
-        EXPECT_EQ(record->errorCode, e.code) << e.sequence;
-        EXPECT_STREQ(record->errorText.CharAt(0), e.text) << e.sequence;
-    }
-    const std::vector<std::pair<UInt8, SInt32>> results = {{1, 0}, {0, 1}, {1, 2}};
-    EXPECT_EQ(window.results, results);
-    EXPECT_EQ(window.heard, (QStringList{"612 First", "606", "612 Second", "607", "612 Third", "606"}));
-    EXPECT_EQ(LinesStartingWith("\t["), (QStringList{
-        "\t[0] Ann Smith, ann@example.org Error: None",
-        QString("\t[1] Bob Jones, bob@example.org Error: ") + kSecureSendFailedText,
-        "\t[2] Cy Doe, cy@example.org Error: None"}));
-    EXPECT_EQ(CountLines("Sorry, all retries failed. Giving up on this message."), 1);
-    EXPECT_TRUE(LogLines().filter(QRegularExpression("^Secure messenger: .*500 5\\.3\\.0")).size() == 1)
-        << LogLines().join('\n').toStdString();
-    EXPECT_EQ(window.processedCount, 3);
-    EXPECT_EQ(window.sendJobDone, 1);
-
-    good.sink.Stop();
-    refusing.sink.Stop();
-    EXPECT_EQ(good.sink.MessageCount(), 2);
-    EXPECT_EQ(refusing.sink.MessageCount(), 0);
 }
 
 } // namespace

@@ -17,7 +17,7 @@ const QStringList kEnvelope = {"ann@example.org", "cc@example.org", "hidden@exam
 struct MechanismCase {
     SmtpServerPeer::EMode peerMode;
     ESecureTLSMode tlsMode;
-    const char* mechanism;
+    ESecureMechanism mechanism;
 };
 
 class SecureRoadMechanismTest : public SecureRoadTest, public ::testing::WithParamInterface<MechanismCase> {};
@@ -38,24 +38,25 @@ TEST_P(SecureRoadMechanismTest, DeliversTheBuiltBytesToTheWholeEnvelope)
     EXPECT_EQ(m.mailFrom, "sender@brevanto.test");
     EXPECT_EQ(m.rcptTos, kEnvelope);
     EXPECT_TRUE(m.tls);
-    EXPECT_EQ(m.authMechanism, c.mechanism);
+    EXPECT_EQ(m.authMechanism, SecureMechanismName(c.mechanism));
     EXPECT_EQ(m.authLogin, "user");
     EXPECT_FALSE(m.data.contains("\r\nBcc:"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AllMechanisms, SecureRoadMechanismTest,
-    ::testing::Values(MechanismCase{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS, "PLAIN"},
-                      MechanismCase{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS, "LOGIN"},
-                      MechanismCase{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS, "CRAM-MD5"},
-                      MechanismCase{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS, "PLAIN"},
-                      MechanismCase{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS, "LOGIN"},
-                      MechanismCase{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS, "CRAM-MD5"}));
+    ::testing::Values(MechanismCase{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS, ESecureMechanism::plain},
+                      MechanismCase{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS, ESecureMechanism::login},
+                      MechanismCase{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS, ESecureMechanism::cramMD5},
+                      MechanismCase{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS, ESecureMechanism::plain},
+                      MechanismCase{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS, ESecureMechanism::login},
+                      MechanismCase{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS, ESecureMechanism::cramMD5}));
 
 TEST_F(SecureRoadTest, WithoutMechanismOrUserSendsRightAfterTLSWithoutAuth)
 {
-    for (const auto& [mechanism, user] : {std::pair<std::string, std::string>{"NONE", "user"}, {"", "user"}, {"PLAIN", ""}}) {
-        SCOPED_TRACE(mechanism + "/" + user);
+    for (const auto& [mechanism, user] : {std::pair<ESecureMechanism, std::string>{ESecureMechanism::automatic, "user"},
+                                          {ESecureMechanism::plain, ""}}) {
+        SCOPED_TRACE(SecureMechanismName(mechanism) + ("/" + user));
         SmtpServerPeer peer({SmtpServerPeer::EMode::startTLS, {}, ""});
         ASSERT_TRUE(peer.IsRunning());
         SecureMessageRequest request = RequestFor(peer, ESecureTLSMode::startTLS, mechanism);
@@ -75,8 +76,8 @@ TEST_F(SecureRoadTest, WrongPasswordFailsAndTheNextSendOnTheSameThreadWorks)
     ASSERT_TRUE(RunOnThread([&] {
         SecureMessengerHooks hooks;
         hooks.yield = [] { LThread::Yield(); };
-        first = SendSecureMessageData(RequestFor(peer, ESecureTLSMode::startTLS, "LOGIN", "wrong"), hooks);
-        second = SendSecureMessageData(RequestFor(peer, ESecureTLSMode::startTLS, "LOGIN"), hooks);
+        first = SendSecureMessageData(RequestFor(peer, ESecureTLSMode::startTLS, ESecureMechanism::login, "wrong"), hooks);
+        second = SendSecureMessageData(RequestFor(peer, ESecureTLSMode::startTLS, ESecureMechanism::login), hooks);
     }));
     EXPECT_FALSE(first.succeeded);
     EXPECT_NE(first.message.find("535"), std::string::npos) << first.message;
@@ -88,7 +89,7 @@ TEST_F(SecureRoadTest, ServerWithoutStartTLSGetsNoCredentialsAndNoMessage)
 {
     SmtpServerPeer peer({SmtpServerPeer::EMode::plain});
     ASSERT_TRUE(peer.IsRunning());
-    const SecureMessageOutcome outcome = SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN"));
+    const SecureMessageOutcome outcome = SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, ESecureMechanism::plain));
     EXPECT_FALSE(outcome.succeeded);
     const QStringList verbs = peer.Verbs();
     EXPECT_FALSE(verbs.contains("AUTH")) << verbs.join(' ').toStdString();
@@ -102,15 +103,15 @@ TEST_F(SecureRoadTest, CertificateChecksFollowEachServersChoice)
     ASSERT_TRUE(peer.IsRunning());
 
     SetSecureCAFile("/etc/ssl/certs/ca-certificates.crt");
-    EXPECT_FALSE(SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN")).succeeded);
+    EXPECT_FALSE(SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, ESecureMechanism::plain)).succeeded);
     EXPECT_FALSE(peer.Verbs().contains("AUTH"));
 
-    SecureMessageRequest acceptAny = RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN");
+    SecureMessageRequest acceptAny = RequestFor(peer, ESecureTLSMode::startTLS, ESecureMechanism::plain);
     acceptAny.server.acceptAnyCertificate = true;
     EXPECT_TRUE(SendOnThread(acceptAny).succeeded);
 
     SetSecureCAFile(TestCertificates::Shared().CAFile());
-    EXPECT_TRUE(SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN")).succeeded);
+    EXPECT_TRUE(SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, ESecureMechanism::plain)).succeeded);
     EXPECT_EQ(peer.Messages().size(), 2u);
 }
 
@@ -121,9 +122,9 @@ TEST_F(SecureRoadTest, InterleavedConversationsKeepTheirOwnCertificateChoice)
     SmtpServerPeer checking({SmtpServerPeer::EMode::implicitTLS});
     ASSERT_TRUE(trusting.IsRunning() && checking.IsRunning());
 
-    SecureMessageRequest acceptAny = RequestFor(trusting, ESecureTLSMode::startTLS, "PLAIN");
+    SecureMessageRequest acceptAny = RequestFor(trusting, ESecureTLSMode::startTLS, ESecureMechanism::plain);
     acceptAny.server.acceptAnyCertificate = true;
-    const SecureMessageRequest verify = RequestFor(checking, ESecureTLSMode::implicitTLS, "PLAIN");
+    const SecureMessageRequest verify = RequestFor(checking, ESecureTLSMode::implicitTLS, ESecureMechanism::plain);
 
     SecureMessageOutcome a1, a2, v1, v2;
     bool doneA = false, doneV = false;
@@ -148,9 +149,9 @@ TEST_F(SecureRoadTest, PortsAreUnsignedAndZeroIsRefusedAtOnce)
     SmtpServerPeer peer({SmtpServerPeer::EMode::implicitTLS});
     ASSERT_TRUE(peer.IsRunning());
     ASSERT_GT(peer.Port(), 32767) << "the peer should listen on an ephemeral (high) port";
-    EXPECT_TRUE(SendOnThread(RequestFor(peer, ESecureTLSMode::implicitTLS, "PLAIN")).succeeded);
+    EXPECT_TRUE(SendOnThread(RequestFor(peer, ESecureTLSMode::implicitTLS, ESecureMechanism::plain)).succeeded);
 
-    SecureMessageRequest zero = RequestFor(peer, ESecureTLSMode::implicitTLS, "PLAIN");
+    SecureMessageRequest zero = RequestFor(peer, ESecureTLSMode::implicitTLS, ESecureMechanism::plain);
     zero.server.port = 0;
     const SecureMessageOutcome outcome = SendOnThread(zero);
     EXPECT_FALSE(outcome.succeeded);
@@ -170,6 +171,38 @@ TEST(SecureRoadPorts, Port465IsImplicitTLSAndTheRestStartTLS)
     EXPECT_EQ(SecureTimeoutSeconds(7), 7);
 }
 
+TEST(SecureEnvelope, OneRuleDecidesWhatMayGoToMailFromAndRcptTo)
+{
+    const std::pair<const char*, const char*> table[] = {
+        {"ann@example.org", "ann@example.org"},
+        {"  Ann Smith <ann@example.org> ", "ann@example.org"},
+        {"\"Smith, Ann\" <ann@example.org>", "ann@example.org"},
+        {"J\xc3\xb6rg <j\xc3\xb6rg@example.org>", "j\xc3\xb6rg@example.org"},
+        {"Ann <ann@example.org", ""},
+        {"ann example.org", ""},
+        {"@example.org", ""},
+        {"ann@", ""},
+        {"ann @example.org", ""},
+        {"a,b@example.org", ""},
+        {"\"ann\"@example.org", ""},
+        {"ann@example.org\r\nRCPT TO:<x@y>", ""},
+        {"", ""},
+    };
+    for (const auto& [form, address] : table)
+        EXPECT_EQ(SecureEnvelopeAddress(form), address) << form;
+
+    SecureEnvelope envelope;
+    std::string unfit;
+    EXPECT_TRUE(MakeSecureEnvelope("S <s@x.org>", {"a@x.org", " "}, {}, {"B <b@x.org>"}, envelope, unfit));
+    EXPECT_EQ(envelope.sender, "s@x.org");
+    EXPECT_EQ(envelope.to, std::vector<std::string>{"a@x.org"});
+    EXPECT_EQ(envelope.bcc, std::vector<std::string>{"b@x.org"});
+    EXPECT_FALSE(MakeSecureEnvelope("S <s@x.org>", {"a@x.org"}, {"broken"}, {}, envelope, unfit));
+    EXPECT_EQ(unfit, "broken");
+    EXPECT_FALSE(MakeSecureEnvelope("", {"a@x.org"}, {}, {}, envelope, unfit));
+    EXPECT_EQ(unfit, "");
+}
+
 TEST_F(SecureRoadTest, NothingListeningFailsWithoutWaiting)
 {
     SecureMessageRequest request;
@@ -177,8 +210,8 @@ TEST_F(SecureRoadTest, NothingListeningFailsWithoutWaiting)
     request.server.port = uint16_t(PeerProcess::FreeLoopbackPort());
     request.server.timeoutSeconds = 30;
     request.source = FixtureSource();
-    request.sender = "sender@brevanto.test";
-    request.to = {"ann@example.org"};
+    request.envelope.sender = "sender@brevanto.test";
+    request.envelope.to = {"ann@example.org"};
     const auto start = std::chrono::steady_clock::now();
     const SecureMessageOutcome outcome = SendOnThread(request);
     EXPECT_FALSE(outcome.succeeded);
@@ -197,7 +230,7 @@ TEST_F(SecureRoadTest, SilentPeersEndAtTheIdleDeadlineWithTheTimeOutStatus)
                           Case{SmtpServerPeer::EMode::silentTLS, ESecureTLSMode::implicitTLS}}) {
         SmtpServerPeer peer({c.peer});
         ASSERT_TRUE(peer.IsRunning());
-        SecureMessageRequest request = RequestFor(peer, c.client, "PLAIN");
+        SecureMessageRequest request = RequestFor(peer, c.client, ESecureMechanism::plain);
         request.server.timeoutSeconds = 2;
         const SecureMessageOutcome outcome = SendOnThread(request);
         EXPECT_FALSE(outcome.succeeded);
@@ -214,7 +247,7 @@ TEST_F(SecureRoadTest, QtTimersKeepFiringDuringASend)
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(20);
-    SecureMessageRequest request = RequestFor(peer, ESecureTLSMode::startTLS, "PLAIN");
+    SecureMessageRequest request = RequestFor(peer, ESecureTLSMode::startTLS, ESecureMechanism::plain);
     request.server.timeoutSeconds = 2;
     EXPECT_FALSE(SendOnThread(request).succeeded);
     EXPECT_GT(ticks, 30);
@@ -233,7 +266,7 @@ TEST_F(SecureRoadTest, EightBitBodiesAreDeclaredWhereOfferedAndRefusedElsewhere)
     SmtpServerPeer offering({SmtpServerPeer::EMode::startTLS});
     ASSERT_TRUE(offering.IsRunning());
     for (const std::string& source : {FixtureSource(), sevenBit}) {
-        SecureMessageRequest request = RequestFor(offering, ESecureTLSMode::startTLS, "PLAIN");
+        SecureMessageRequest request = RequestFor(offering, ESecureTLSMode::startTLS, ESecureMechanism::plain);
         request.source = source;
         const SecureMessageOutcome outcome = SendOnThread(request);
         EXPECT_TRUE(outcome.succeeded) << outcome.message;
@@ -253,7 +286,7 @@ TEST_F(SecureRoadTest, EightBitBodiesAreDeclaredWhereOfferedAndRefusedElsewhere)
     TlsFrontPeer front(sink.Port());
     ASSERT_TRUE(sink.IsRunning() && front.IsRunning());
     for (const std::string& source : {FixtureSource(), sevenBit}) {
-        SecureMessageRequest request = RequestFor(offering, ESecureTLSMode::implicitTLS, "");
+        SecureMessageRequest request = RequestFor(offering, ESecureTLSMode::implicitTLS, ESecureMechanism::automatic);
         request.server.port = uint16_t(front.Port());
         request.source = source;
         const SecureMessageOutcome outcome = SendOnThread(request);

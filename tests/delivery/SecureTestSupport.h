@@ -62,7 +62,7 @@ inline std::string FixtureSource()
            "last line\r\n";
 }
 
-inline SecureMessageRequest RequestFor(const SmtpServerPeer& peer, ESecureTLSMode mode, const std::string& mechanism,
+inline SecureMessageRequest RequestFor(const SmtpServerPeer& peer, ESecureTLSMode mode, ESecureMechanism mechanism,
                                        const std::string& password = "secret")
 {
     SecureMessageRequest request;
@@ -72,12 +72,12 @@ inline SecureMessageRequest RequestFor(const SmtpServerPeer& peer, ESecureTLSMod
     request.server.timeoutSeconds = 10;
     request.server.username = "user";
     request.server.password = password;
-    request.mechanism = mechanism;
+    request.server.mechanism = mechanism;
     request.source = FixtureSource();
-    request.sender = "sender@brevanto.test";
-    request.to = {"ann@example.org"};
-    request.cc = {"cc@example.org"};
-    request.bcc = {"hidden@example.org"};
+    request.envelope.sender = "sender@brevanto.test";
+    request.envelope.to = {"ann@example.org"};
+    request.envelope.cc = {"cc@example.org"};
+    request.envelope.bcc = {"hidden@example.org"};
     return request;
 }
 

@@ -1,6 +1,7 @@
 // The send thread with a fake window: retries against a real server that refuses the
 // password, one attempt at least, abort between batch messages, simulated errors from the
-// seeded source, the batch log line and broadcasts, every carried recipient recorded.
+// seeded source, the batch log line and broadcasts, every carried recipient recorded, a batch
+// with one refused message keeping a record per message in order.
 #include <gtest/gtest.h>
 
 #include "FakeDeliveryWindow.h"
@@ -10,6 +11,8 @@
 #include "CSendJob.h"
 #include "MessageBuildSources.h"
 #include "SendAttempts.h"
+
+#include <QRegularExpression>
 
 namespace {
 
@@ -117,6 +120,61 @@ TEST_F(SendThreadTest, SimulatedErrorsFollowTheSeededDrawWithoutContactingAServe
     EXPECT_LT(failures, 60);
     EXPECT_EQ(CountLines("Brevanto received SMTP Error code 550: Relaying denied. Check authentication settings."), failures);
     EXPECT_EQ(CountLines("Simultate: Send One Message"), 100);
+}
+
+TEST_F(SendThreadTest, BatchOfThreeWithTheSecondRefusedKeepsThreeRecordsInOrder)
+{
+    SmtpServerPeer peer({SmtpServerPeer::EMode::startTLS, {"user:secret"}, nullptr, {"bob@example.org"}});
+    ASSERT_TRUE(peer.IsRunning());
+    Set(kMessageRetriesKey, "0");
+    FakeDeliveryWindow window;
+    window.port = peer.Port();
+    window.firstNames = {"Ann", "Bob", "Cy"};
+    window.lastNames = {"Smith", "Jones", "Doe"};
+    window.emails = {"ann@example.org", "bob@example.org", "cy@example.org"};
+    window.totalCount = 3;
+    CList<Message> list;
+    list.Append(MessageFor(0, "Ann Smith <ann@example.org>", "First"));
+    list.Append(MessageFor(1, "Bob Jones <bob@example.org>", "Second"));
+    list.Append(MessageFor(2, "Cy Doe <cy@example.org>", "Third"));
+    CSendJob job(list, window);
+    window.port = 1;  // the job read its server once: later changes do not reach it
+    Run(job);
+
+    struct Expected {
+        SInt32 sequence;
+        UInt8 succeeded;
+        SInt32 code;
+        const char* text;
+    };
+    const Expected expected[] = {{0, 1, 0, "None"}, {1, 0, kSecureSendFailedCode, kSecureSendFailedText}, {2, 1, 0, "None"}};
+    ASSERT_EQ(window.deliveredList.Count(), 3);
+    window.deliveredList.Rewind();
+    for (const Expected& e : expected) {
+        const DeliveredRecipient* record = window.deliveredList.Next();
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->sequence, e.sequence);
+        EXPECT_EQ(record->succeeded, e.succeeded) << e.sequence;
+        EXPECT_EQ(record->errorCode, e.code) << e.sequence;
+        EXPECT_STREQ(record->errorText.CharAt(0), e.text) << e.sequence;
+    }
+    const std::vector<std::pair<UInt8, SInt32>> results = {{1, 0}, {0, 1}, {1, 2}};
+    EXPECT_EQ(window.results, results);
+    EXPECT_EQ(window.heard, (QStringList{"612 First", "606", "612 Second", "607", "612 Third", "606"}));
+    EXPECT_EQ(LinesStartingWith("\t["), (QStringList{
+        "\t[0] Ann Smith, ann@example.org Error: None",
+        QString("\t[1] Bob Jones, bob@example.org Error: ") + kSecureSendFailedText,
+        "\t[2] Cy Doe, cy@example.org Error: None"}));
+    EXPECT_EQ(CountLines("Sorry, all retries failed. Giving up on this message."), 1);
+    EXPECT_EQ(LogLines().filter(QRegularExpression("^Secure messenger: .*550 5\\.1\\.1")).size(), 1)
+        << LogLines().join('\n').toStdString();
+    EXPECT_EQ(window.processedCount, 3);
+    EXPECT_EQ(window.sendJobDone, 1);
+
+    const auto stored = peer.Messages();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].rcptTos, QStringList{"ann@example.org"});
+    EXPECT_EQ(stored[1].rcptTos, QStringList{"cy@example.org"});
 }
 
 TEST_F(SendThreadTest, BatchMessagesRecordEveryCarriedRecipient)

@@ -30,6 +30,7 @@ public:
         EMode mode = EMode::plain;
         std::vector<std::string> users = {"user:secret"};  // NAME:PASSWORD
         const char* mechanisms = nullptr;  // null: all three; "": no AUTH offered
+        std::vector<std::string> refused = {};  // RCPT TO these gets 550 (and DATA after it 451)
     };
 
     struct Message {
@@ -59,6 +60,8 @@ public:
             args.insert(args.end(), {"--user", user});
         if (options.mechanisms)
             args.insert(args.end(), {"--mechanisms", options.mechanisms});
+        for (const auto& address : options.refused)
+            args.insert(args.end(), {"--refuse", address});
         if (!mProcess.Start(args))
             return;
         std::sscanf(mProcess.ReadLine(std::chrono::seconds(60)).c_str(), "PORT %d", &mPort);

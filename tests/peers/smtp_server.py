@@ -15,6 +15,9 @@ Authentication: --user NAME:PASSWORD (repeatable) fills the accounts. PLAIN and 
 the authenticator; CRAM-MD5 is a handler method that checks the HMAC itself. --mechanisms
 limits what EHLO offers ("" offers no AUTH at all).
 
+Refusals: --refuse ADDRESS (repeatable) answers RCPT TO that address with 550; a DATA in the
+same transaction then gets 451, so nothing of it is stored.
+
 Spool (--spool DIR):
   commands.log        one JSON object per client command: session, tls, verb, arg
   message-NNNN.eml    the exact DATA bytes of each accepted message (dot-unstuffed)
@@ -89,10 +92,11 @@ class Accounts:
 
 
 class Handler:
-    def __init__(self, spool, accounts, offered):
+    def __init__(self, spool, accounts, offered, refused):
         self.spool = spool
         self.accounts = accounts
         self.offered = offered
+        self.refused = set(refused)
 
     async def handle_EHLO(self, server, session, envelope, hostname, responses):
         session.host_name = hostname
@@ -113,7 +117,16 @@ class Handler:
         ok = hmac.compare_digest(expected, digest.lower())
         return AuthResult(success=ok, handled=False, auth_data={"mechanism": "CRAM-MD5", "login": login})
 
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address in self.refused:
+            envelope.refused = True
+            return "550 5.1.1 <%s>: recipient refused" % address
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
     async def handle_DATA(self, server, session, envelope):
+        if getattr(envelope, "refused", False):
+            return "451 4.3.0 transaction had a refused recipient"
         auth = session.auth_data if isinstance(session.auth_data, dict) else None
         self.spool.message(envelope, server.is_tls(), auth)
         return "250 OK: queued"
@@ -161,7 +174,7 @@ async def serve(args):
     accounts = Accounts(args.user)
     offered = [m for m in args.mechanisms.split() if m in ALL_MECHANISMS] \
         if args.mechanisms is not None else list(ALL_MECHANISMS)
-    handler = Handler(spool, accounts, offered)
+    handler = Handler(spool, accounts, offered, args.refuse)
     excluded = [m for m in ALL_MECHANISMS if m not in offered]
 
     if args.mode in ("silent", "silent-tls"):
@@ -203,6 +216,7 @@ def main():
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--user", action="append", default=[])
     parser.add_argument("--mechanisms")
+    parser.add_argument("--refuse", action="append", default=[])
     args = parser.parse_args()
     if args.mode in ("starttls", "implicit", "silent-tls") and not (args.cert and args.key):
         parser.error("this mode needs --cert and --key")
