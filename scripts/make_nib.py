@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the nib "Brevanto" (resources/nib/Brevanto/*.ui) and prints the control-map rows.
+"""Writes the nibs (resources/nib/<nib>/*.ui) and prints the control-map rows of "Brevanto".
 
 The windows are described once below as nested layouts; every control that the program finds by
 control ID carries a role (the enumerator of ControlRole in Source/ControlMap.h) and a kind.
@@ -10,7 +10,7 @@ import os
 import sys
 import xml.etree.ElementTree as ET
 
-OUT = os.path.join("resources", "nib", "Brevanto")
+NIBS = os.path.join("resources", "nib")
 
 # Kind -> (Qt class, promoted base or None)
 KINDS = {
@@ -34,6 +34,13 @@ KINDS = {
     "SearchField": ("SearchField", "QLineEdit"),
     "Date": ("QDateEdit", None),
     "Time": ("QTimeEdit", None),
+    "Slider": ("QSlider", None),
+    "LittleArrows": ("QSpinBox", None),
+    "RadioGroup": ("RadioGroup", "QWidget"),
+    "Radio": ("QRadioButton", None),
+    "TabBar": ("QTabBar", "QWidget"),
+    "LinkButton": ("CURLPushButton", "QPushButton"),
+    "PaneBox": ("QWidget", None),
 }
 
 ADDRESS_TYPES = [("Primary Email", "PRIM"), ("Distribution Email", "DIST"), ("All Email", "ALL "),
@@ -73,8 +80,8 @@ class W:
     """One widget: a control (sig/num/role/kind) or a plain widget (no role)."""
 
     def __init__(self, kind, sig=None, num=0, role=None, text=None, cmd=None, items=None,
-                 item_cmds=None, actions=None, columns=None, tip=None, qt=None, props=None):
-        self.kind, self.sig, self.num, self.role = kind, sig, num, role
+                 item_cmds=None, actions=None, columns=None, tip=None, qt=None, props=None, body=None):
+        self.kind, self.sig, self.num, self.role, self.body = kind, sig, num, role, body
         self.text, self.cmd, self.items, self.item_cmds = text, cmd, items, item_cmds
         self.actions, self.columns, self.tip, self.qt = actions, columns, tip, qt
         self.props = props or {}
@@ -438,18 +445,162 @@ def remove_import():
 
 
 def about():
-    # A resource-ID window: its panes are named by pane ID ("pane:1", "pane:'VERS'").
+    # A resource-ID window: its panes are named by pane ID ("pane:1", "pane:'VERS'"); the link
+    # buttons broadcast their value message to the about box.
     body = V(
         W("Caption", text="<b>Brevanto</b>", props={"alignment": "Qt::AlignCenter"}),
         W("Caption", qt=None, text="Version", props={"alignment": "Qt::AlignCenter", "name": "pane:'VERS'"}),
         W("Caption", text="Copyright", props={"alignment": "Qt::AlignCenter", "wordWrap": True}),
         H(STRETCH,
-          W("Button", text="Web Site", props={"url": "http://www.tessaroc.com/products/brevanto/",
-                                              "flat": True, "name": "pane:1"}),
-          W("Button", text="Support", props={"url": "mailto:support@tessaroc.com", "flat": True,
-                                             "name": "pane:2"}),
+          W("LinkButton", text="Web Site", props={"url": "http://www.tessaroc.com/products/brevanto/",
+                                                  "valueMessage": "WWW ", "name": "pane:2"}),
+          W("LinkButton", text="Support", props={"url": "mailto:support@tessaroc.com",
+                                                 "valueMessage": "Mail", "name": "pane:1"}),
           STRETCH))
-    return dict(name="About", cls="QDialog", title="About Brevanto", size=(360, 180), body=body)
+    return dict(name="About", cls="CAboutBox", extends="QDialog", title="About Brevanto", size=(360, 180),
+                body=body)
+
+
+# ---------------------------------------------------------------------------------------------
+# The preferences, servers and software-update windows (nibs of their own). Their controls are
+# found by ID by their window classes, not through the control map.
+
+def P(kind, num, text=None, cmd=None, **kw):
+    return W(kind, "PREF", num, None, text=text, cmd=cmd, **kw)
+
+
+def Check(num, text, cmd):
+    return P("CheckBox", num, text, cmd)
+
+
+def Numeric(num, text=None):
+    return P("Field", num, text)
+
+
+def Thrt(num, text):
+    return W("Caption", "THRT", num, None, text=text)
+
+
+def preferences():
+    saving = V(
+        Check(1000, "Save the mailing automatically while sending", "ASAV"),
+        H(W("Caption", "ASST", 1, None, text="Save every"), Numeric(1033),
+          W("Caption", "ASST", 2, None, text="messages"), STRETCH),
+        Check(1043, "Save imported recipients with the mailing", "SIPT"), STRETCH)
+    monitor = V(
+        Check(1001, "Open the Message Monitor window at launch", "UPDT"),
+        Grid([Label("Port:"), Numeric(1066)], [Label("Address:"), P("Field", 1070)]),
+        Check(1068, "Use the external address in tracking links", "UEXT"),
+        Check(1069, "Use the host name (DNS) in tracking links", "UDNS"),
+        H(STRETCH, Btn("Restart Message Monitor", "RsRT")), STRETCH)
+    throttle = V(
+        W("RadioGroup", "PREF", 1022, None, cmd="TTYP",
+          items=["Delay between messages", "A number of messages per time unit", "Batches of messages"]),
+        H(Thrt(1, "Wait"), P("Slider", 1004, cmd="WAIT", props={"minimum": 0, "maximum": 360}),
+          P("Caption", 1005, "No delay")),
+        H(Thrt(2, "between"), Thrt(3, "messages"), Thrt(4, "(in steps of"), Thrt(5, "10"),
+          Thrt(6, "seconds)"), Thrt(7, ""), STRETCH),
+        H(Thrt(8, "Send"), Numeric(1023, "12"), Thrt(9, "messages per"),
+          Popup("PREF", 1024, None, ["minute", "hour", "day"], cmd="TUNT"), STRETCH),
+        H(Thrt(10, "Batch size:"), Numeric(1030), Thrt(11, "Copies:"),
+          Popup("PREF", 1064, None, ["No copying", "Copy by Cc", "Copy by Bcc"], cmd="bTyp"),
+          P("Caption", 1065, "per batch"), STRETCH), STRETCH)
+    windows = V(
+        Check(1006, "Display help tags", "DISP"),
+        H(Label("Help tag delay:"), P("LittleArrows", 1007, cmd="INCR", props={"minimum": 0, "maximum": 10}),
+          P("Caption", 1008, "2"), Label("seconds"), STRETCH),
+        Check(1034, "Show the priority popup in mailing windows", "SPRM"),
+        W("CheckBox", "PREF", 55, None, text="Show the character set popup in mailing windows", cmd="eedc"),
+        Check(1053, "Display message editors with sheets", "DMes"),
+        Check(1054, "Restore the workspace at launch", "rstW"), STRETCH)
+    message = V(
+        Check(1009, "Include a read-receipt (MDN) header", "IMDN"),
+        Check(1036, "Include a BCC header", "BCC "),
+        H(Check(1010, "Include an X-Mailer header:", "IXML"), P("Field", 1015)),
+        Check(1035, "Encode text as quoted-printable", "enQP"),
+        Check(1039, "Sender is recipient", "sISr"),
+        Check(1067, "Insert content ID tags", "ICid"),
+        Grid([Label("Image quality:"), W("Popup", "PREF", 1040, None, items=["Low", "Normal", "High"], cmd="ImQu",
+                                         props={"currentIndex": 1})],
+             [Label("Image web pages as:"), Popup("PREF", 1061, None, ["PDF", "JPEG", "TIFF"], cmd="IHAT")]),
+        STRETCH)
+    behavior = V(
+        Grid([Check(1013, "Reset recipients after a mailing", "RSET"),
+              Check(1021, "Open the default e-mail program", "ODEM")],
+             [Check(1026, "Play a sound on success", "SSND"), Check(1027, "Play a sound on error", "ESND")],
+             [Check(1028, "Set the subject to the file name", "SSTF"),
+              Check(1029, "Set the subject to the page title", "SSTT")],
+             [Check(1038, "Start mailings paused", "PaUs"), Check(1041, "Eliminate duplicates", "DuPl")],
+             [Check(1046, "Zip attached folders", "ZipF"), Check(1048, "Resend on error", "RsNd")],
+             [Check(1049, "Verify e-mail addresses", "Veml"), Check(1056, "Warn if the subject is empty", "WiSF")],
+             [Check(1062, "Split PDF attachments", "sPLt"),
+              Check(1063, "Convert text attachments to PDF", "CTaP")]),
+        STRETCH)
+    logs = V(
+        Check(1012, "Keep a log", "WLOG"),
+        Check(1020, "Verbose logging", "VERB"),
+        Check(1045, "Date-stamp log entries", "sTmp"),
+        Check(1014, "Sort errors in reports", "SORT"),
+        Check(1052, "Save the mailing log automatically", "ASLg"),
+        H(STRETCH, Btn("View Log", "VIEW")), STRETCH)
+    special = V(
+        Grid([Label("Download folder:"), P("Caption", 1002, "", props={"wordWrap": True}), Btn("Change...", "CHNG")],
+             [Label("User agent:"), P("Field", 1016)],
+             [Label("Network time-out (seconds):"), Numeric(1031)],
+             [Label("Message retries:"), Numeric(1042)],
+             [Label("Retry interval (seconds):"), Numeric(1044)],
+             [Label("Consecutive errors:"), Numeric(1032)],
+             [Label("SMTP greeting:"), Popup("PREF", 1017, None, ["EHLO", "HELO"], cmd="EHLO")],
+             [Label("Relative links:"),
+              Popup("PREF", 1025, None, ["Insert a base element", "Rewrite links"], cmd="RELA")]),
+        Check(1019, "Look up the recipient's mail server (DNS)", "DDNS"),
+        Check(1050, "Use the external address", "exIP"),
+        Check(1047, "Simulate to self", "SSlf"),
+        Check(1055, "Simulate errors", "Esim"), STRETCH)
+    blacklist = V(
+        Label("Addresses that are never sent to:"),
+        W("DataBrowser", "PREF", 1057, None, columns=[("Mail", "text", "Address", False)]),
+        Check(1071, "Match addresses as regular expressions", "REGX"),
+        H(Btn("Import...", "LdBl"), Btn("Export...", "ExBl"), STRETCH, Btn("Clear", "ClBl")))
+    panes = [saving, monitor, throttle, windows, message, behavior, logs, special, blacklist]
+    body = V(W("TabBar", "PRTT", 1000, None),
+             *[W("PaneBox", "PRTB", 999 + n, None, body=pane) for n, pane in enumerate(panes, 1)],
+             H(STRETCH, Btn("?", "HELP")))
+    return dict(nib="Preferences", name="PreferencesWindow", cls="QWidget", title="Preferences", size=(640, 480),
+                body=body)
+
+
+def servers():
+    body = V(W("Caption", text="Mail servers are set in each mailing's Server Settings sheet: choose "
+                              "Server Settings in a mailing window to add, change or remove a server.",
+               props={"wordWrap": True}),
+             STRETCH, H(STRETCH, Btn("?", "HELP")))
+    return dict(nib="Servers", name="ServersWindow", cls="QWidget", title="Servers", size=(420, 150), body=body)
+
+
+def update_window(name, title, text, buttons, extra=(), size=(420, 150)):
+    body = V(W("Caption", text=text, props={"wordWrap": True}), *extra, STRETCH, H(STRETCH, *buttons))
+    return dict(nib="SoftwareUpdate", name=name, cls="QWidget", title=title, size=size, body=body)
+
+
+def software_update():
+    ok = Btn("OK", "ok  ", props={"default": True})
+    return [
+        update_window("CheckingForSoftwareWindow", "Software Update", "Checking for a newer version of Brevanto...",
+                      [], extra=[W("ProgressBar", props={"maximum": 0})]),
+        update_window("UpToDateWindow", "Software Update", "Brevanto is up to date.", [ok]),
+        update_window("UpdateCheckFailedWindow", "Software Update",
+                      "The check for a newer version failed. Please try again later.", [ok]),
+        update_window("UpdateAvailableWindow", "Software Update",
+                      "A newer version of Brevanto is available. Do you want to download it now?",
+                      [Btn("Save Release Notes...", "SAVE"), Btn("Not Now", "no  "),
+                       Btn("Download", "yes ", props={"default": True})],
+                      extra=[W("TextPane", "CNTL", 2, None, props={"readOnly": True})], size=(480, 360)),
+        update_window("DownloadUpdateWindow", "Downloading Update", "Downloading the update...",
+                      [Btn("Cancel", "not!")], extra=[W("ProgressBar", "CNTL", 128, None, props={"maximum": 0})]),
+        update_window("DownloadUpdateResultWindow", "Software Update", "",
+                      [ok], extra=[W("Caption", "CNTL", 1, None, props={"wordWrap": True})]),
+    ]
 
 
 WINDOWS = [mailer(), attachments("Attachments", 180), attachments("AttachmentsSmall", 90),
@@ -457,7 +608,8 @@ WINDOWS = [mailer(), attachments("Attachments", 180), attachments("AttachmentsSm
 for _design in ("Preamble", "Epilogue", "PlainTextAlternative"):
     for _variant in ("Sheet", "Window"):
         WINDOWS.append(editor(_design, _variant))
-WINDOWS += [entourage(), no_my_card(), append_or_replace(), remove_import(), about()]
+WINDOWS += [entourage(), no_my_card(), append_or_replace(), remove_import(), about(), preferences(), servers()]
+WINDOWS += software_update()
 
 MENUS = [
     ("RecipientsContextMenu", [("Flag", "FSEL"), ("Unflag", "USEL"), SEP, ("Delete", "DELE")]),
@@ -560,7 +712,7 @@ class Writer:
         el = ET.SubElement(parent, "widget", {"class": cls, "name": name})
         if w.kind in ("Caption",) and w.text is not None:
             self.prop(el, "text", w.text)
-        elif w.kind in ("Button", "Bevel", "CheckBox", "PullDown") and w.text is not None:
+        elif w.kind in ("Button", "Bevel", "CheckBox", "PullDown", "LinkButton") and w.text is not None:
             self.prop(el, "text", w.text)
         elif w.kind in ("Field", "SecureField") and w.text is not None:
             self.prop(el, "text", w.text)
@@ -571,8 +723,23 @@ class Writer:
         if w.kind == "PullDown":
             self.prop(el, "popupMode", "QToolButton::InstantPopup")
             self.prop(el, "toolButtonStyle", "Qt::ToolButtonTextOnly")
-        if w.kind == "Separator":
+        if w.kind in ("Separator", "Slider"):
             self.prop(el, "orientation", "Qt::Horizontal")
+        if w.kind == "RadioGroup":
+            box = ET.SubElement(el, "layout", {"class": "QVBoxLayout", "name": self.unique("radioLayout")})
+            for n, text in enumerate(w.items, 1):
+                item = ET.SubElement(box, "item")
+                radio = ET.SubElement(item, "widget", {"class": "QRadioButton",
+                                                       "name": self.unique("%s_radio%d" % (name.replace(":", "_"), n))})
+                self.prop(radio, "text", text)
+                if n == 1:
+                    self.prop(radio, "checked", True)
+                self.prop(radio, "command", w.cmd, stdset=False)
+        if w.kind == "PaneBox":
+            self.layout(el, w.body)
+        if w.kind == "LinkButton":
+            self.prop(el, "title", w.text, stdset=False)
+            self.prop(el, "flat", True)
         if w.kind == "Arrows":
             self.prop(el, "maximum", 0)
             self.prop(el, "textVisible", False)
@@ -583,7 +750,7 @@ class Writer:
                 continue
             if key == "minimumSize":
                 self.prop(el, key, value)
-            elif key in ("url",):
+            elif key in ("url", "valueMessage"):
                 self.prop(el, key, value, stdset=False)
             else:
                 self.prop(el, key, value)
@@ -597,7 +764,7 @@ class Writer:
             # "PROP|kind|Title", with "|editable" for columns the user may edit.
             self.prop(el, "columns", ["%s|%s|%s%s" % (c[0], c[1], c[2], "|editable" if c[3] else "")
                                       for c in w.columns], stdset=False)
-        for text in (w.items or []):
+        for text in (w.items or [] if w.kind != "RadioGroup" else []):
             item = ET.SubElement(el, "item")
             self.prop(item, "text", text)
         if w.kind == "Popup" and "currentIndex" in w.props:
@@ -668,6 +835,8 @@ class Writer:
         for tag, v in (("x", 0), ("y", 0), ("width", win["size"][0]), ("height", win["size"][1])):
             ET.SubElement(rect, tag).text = str(v)
         self.prop(top, "windowTitle", win["title"])
+        if "extends" in win:
+            self.customs.add((win["cls"], win["extends"]))
         if win["cls"] == "QMainWindow":
             central = ET.SubElement(top, "widget", {"class": "QWidget", "name": "centralWidget"})
             self.layout(central, win["body"])
@@ -739,9 +908,10 @@ def menu_bar_document():
     return ui
 
 
-def write(ui, name):
+def write(ui, name, nib="Brevanto"):
     ET.indent(ui, space=" ")
-    path = os.path.join(OUT, name + ".ui")
+    os.makedirs(os.path.join(NIBS, nib), exist_ok=True)
+    path = os.path.join(NIBS, nib, name + ".ui")
     with open(path, "wb") as f:
         f.write(b'<?xml version="1.0" encoding="UTF-8"?>\n')
         f.write(ET.tostring(ui, encoding="utf-8"))
@@ -749,12 +919,13 @@ def write(ui, name):
 
 
 def main():
-    os.makedirs(OUT, exist_ok=True)
     map_rows = {}
     for win in WINDOWS:
         w = Writer(win)
         ui = w.document()
-        write(ui, win["name"])
+        write(ui, win["name"], win.get("nib", "Brevanto"))
+        if "nib" in win:
+            continue  # found by ID by their own window classes
         design = win.get("design", win["name"])
         map_rows.setdefault(design, w.rows)
     for name, items in MENUS:
