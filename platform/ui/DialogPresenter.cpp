@@ -91,6 +91,14 @@ std::optional<QString> DialogPresenter::AskOpenFile(const QString& inTitle, cons
     return dialog.selectedFiles().first();
 }
 
+std::optional<QString> DialogPresenter::ChooseFolder(const QString& inTitle, const QString& inStartFolder)
+{
+    const QString folder = QFileDialog::getExistingDirectory(nullptr, inTitle, inStartFolder);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
 SaveChangesAnswer DialogPresenter::AskSaveChanges(WindowRef inParent, const QString& inDocumentName)
 {
     QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),

@@ -17,5 +17,6 @@ public:
                                        bool* outReplacing) override;
     std::optional<QString> AskOpenFile(const QString& inTitle, const QString& inPrompt, OSType inFileType,
                                        const QString& inFolder) override;
+    std::optional<QString> ChooseFolder(const QString& inTitle, const QString& inStartFolder) override;
     SaveChangesAnswer AskSaveChanges(WindowRef inParent, const QString& inDocumentName) override;
 };

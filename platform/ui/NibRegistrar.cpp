@@ -3,6 +3,7 @@
 #include "DataBrowser.h"
 #include "IconWell.h"
 #include "LAttachment.h"
+#include "RadioGroup.h"
 #include "SearchField.h"
 #include "TextPane.h"
 #include "UserPane.h"
@@ -22,6 +23,7 @@ NibRegistrar::NibRegistrar()
     RegisterWidget("IconWell", 0, [](QWidget* parent) { return new IconWell(parent); });
     RegisterWidget("UserPane", 0, [](QWidget* parent) { return new UserPane(parent); });
     RegisterWidget("SearchField", 0, [](QWidget* parent) { return new SearchField(parent); });
+    RegisterWidget("RadioGroup", 0, [](QWidget* parent) { return new RadioGroup(parent); });
     // Tab controls are bare tab bars over panes that code shows and hides; Designer's loader
     // cannot make one on its own.
     RegisterWidget("QTabBar", 0, [](QWidget* parent) { return new QTabBar(parent); });

@@ -2,8 +2,8 @@
 // file names its class; the registrar makes it, so the kind is always the one the nib asked for
 // (an unknown class is a load error, never Qt's silent fall-back to the base class). Classes may
 // also carry a four-character class ID ('URpb', 'CDDT', 'Abot'); attachments ('RSiz') are made
-// by ID only. The layer's own kinds (DataBrowser, TextPane, IconWell, UserPane, SearchField) are
-// registered on first use, and so is QTabBar, which Qt's loader cannot make.
+// by ID only. The layer's own kinds (DataBrowser, TextPane, IconWell, UserPane, SearchField,
+// RadioGroup) are registered on first use, and so is QTabBar, which Qt's loader cannot make.
 // GUI thread only; registering a name twice replaces it.
 #pragma once
 

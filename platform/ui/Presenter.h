@@ -49,4 +49,6 @@ public:
     virtual std::optional<QString> AskOpenFile(const QString& inTitle, const QString& inPrompt, OSType inFileType,
                                                const QString& inFolder) = 0;
     virtual SaveChangesAnswer AskSaveChanges(WindowRef inParent, const QString& inDocumentName) = 0;
+    // A folder, starting in inStartFolder; null when cancelled.
+    virtual std::optional<QString> ChooseFolder(const QString& inTitle, const QString& inStartFolder) = 0;
 };

@@ -13,6 +13,7 @@ const char* NameOf(ScriptedPresenter::Kind inKind)
     case ScriptedPresenter::Kind::chooseFiles: return "choose-files";
     case ScriptedPresenter::Kind::saveFile: return "save-file";
     case ScriptedPresenter::Kind::openFile: return "open-file";
+    case ScriptedPresenter::Kind::chooseFolder: return "choose-folder";
     case ScriptedPresenter::Kind::saveChanges: return "save-changes";
     }
     return "?";
@@ -106,6 +107,14 @@ void ScriptedPresenter::QueueSaveFile(std::optional<QString> inPath, bool inRepl
     mAnswers.push_back(answer);
 }
 
+void ScriptedPresenter::QueueChooseFolder(std::optional<QString> inFolder)
+{
+    Answer answer{Kind::chooseFolder};
+    if (inFolder)
+        answer.paths = QStringList{*inFolder};
+    mAnswers.push_back(answer);
+}
+
 void ScriptedPresenter::QueueOpenFile(std::optional<QString> inPath)
 {
     Answer answer{Kind::openFile};
@@ -177,6 +186,14 @@ std::optional<QString> ScriptedPresenter::AskOpenFile(const QString& inTitle, co
     Request request = MakeRequest(Kind::openFile, inTitle, inPrompt);
     request.fileType = inFileType;
     const Answer answer = Take(request);
+    if (!answer.paths || answer.paths->isEmpty())
+        return std::nullopt;
+    return answer.paths->first();
+}
+
+std::optional<QString> ScriptedPresenter::ChooseFolder(const QString& inTitle, const QString& inStartFolder)
+{
+    const Answer answer = Take(MakeRequest(Kind::chooseFolder, inTitle, inStartFolder));
     if (!answer.paths || answer.paths->isEmpty())
         return std::nullopt;
     return answer.paths->first();

@@ -13,7 +13,7 @@
 
 class ScriptedPresenter : public Presenter {
 public:
-    enum class Kind { alert, sheet, chooseOneFile, chooseFiles, saveFile, openFile, saveChanges };
+    enum class Kind { alert, sheet, chooseOneFile, chooseFiles, saveFile, openFile, saveChanges, chooseFolder };
 
     struct Request {
         Kind kind;
@@ -35,6 +35,7 @@ public:
     void QueueSaveFile(std::optional<QString> inPath, bool inReplacing);
     void QueueOpenFile(std::optional<QString> inPath);
     void QueueSaveChanges(SaveChangesAnswer inAnswer);
+    void QueueChooseFolder(std::optional<QString> inFolder);
 
     const std::vector<Request>& Requests() const { return mRequests; }
     int Beeps() const { return mBeeps; }
@@ -54,6 +55,7 @@ public:
     std::optional<QString> AskOpenFile(const QString& inTitle, const QString& inPrompt, OSType inFileType,
                                        const QString& inFolder) override;
     SaveChangesAnswer AskSaveChanges(WindowRef inParent, const QString& inDocumentName) override;
+    std::optional<QString> ChooseFolder(const QString& inTitle, const QString& inStartFolder) override;
 
 private:
     struct Answer {
