@@ -16,3 +16,9 @@ std::optional<QStringList> ChooseFile(const QString& inDefaultLocation, const QS
 }
 
 bool ChooseOneFile(OSType inFileType, QString& outPath) { return Presenter::Get().ChooseOneFile(inFileType, &outPath); }
+
+SInt16 ShowCautionAlert(const QString& inMessage, const QString& inExplanation)
+{
+    Presenter::Get().Beep();
+    return Presenter::Get().ShowAlert(AlertKind::caution, inMessage, inExplanation, AlertButtons::okCancel);
+}

@@ -4,6 +4,7 @@
 #include "CBrevantoApp.h"
 
 #include "AlertHelpers.h"
+#include "CAboutBox.h"
 #include "CBrevantoWindow.h"
 #include "CEnvironment.h"
 #include "CInternetConfig.h"
@@ -18,7 +19,10 @@
 #include "NetworkChecks.h"
 #include "NibLoader.h"
 #include "PreferenceGetters.h"
-#include "PreferencesSeams.h"
+#include "CPreferencesWindow.h"
+#include "CServersWindow.h"
+#include "HelpLinks.h"
+#include "SoftwareUpdate.h"
 #include "ToolboxCommands.h"
 #include "WorkingFolders.h"
 
@@ -44,9 +48,6 @@ constexpr CommandT kAppStoreCommand = 'MAS1';
 constexpr CommandT kWebStoreCommand = 'WEB1';
 constexpr OSType kHelpSignature = 'KWRD';
 
-const char kHelpHost[] = "www.tessaroc.com";
-const char kHelpFolder[] = "/products/brevanto/BrevantoHelp/";
-const char kSupportAddress[] = "mailto:support@tessaroc.com";
 const char kAppStorePage[] = "http://www.tessaroc.com/store/brevanto/appstore.html";
 const char kWebStorePage[] = "http://www.tessaroc.com/store/brevanto/";
 const char kNoticeText[] = "Copyright \u00A9 Tessaroc Software. All rights reserved.";
@@ -162,16 +163,6 @@ bool IsHelpMenuCommand(CommandT inCommand)
         inCommand == kNetworkDiagnosticsCommand)
         return true;
     return !CBrevantoApp::HelpPageURL(inCommand).isEmpty();
-}
-
-// A page through an Internet settings session; a session that does not start opens nothing.
-void LaunchThroughInternetConfig(const QString& inURL)
-{
-    CInternetConfig session(kHelpSignature);
-    if (session.Start() != noErr)
-        return;
-    session.LaunchURL(inURL.toUtf8().constData());
-    session.Stop();
 }
 
 QMenu* FindMenuNamed(const QString& inName)
@@ -351,12 +342,29 @@ void CBrevantoApp::InstallHelpItems(QMenu* inHelpMenu)
     InsertItemAfter(inHelpMenu, first - 1, "-", 0);
 }
 
+const char kHelpHost[] = "www.tessaroc.com";
+const char kHelpFolder[] = "/products/brevanto/BrevantoHelp/";
+const char kSupportAddress[] = "mailto:support@tessaroc.com";
+
+QString HelpFolderURL(const QString& inPage)
+{
+    return QStringLiteral("http://") + QLatin1String(kHelpHost) + QLatin1String(kHelpFolder) + inPage;
+}
+
+void LaunchThroughInternetConfig(const QString& inURL)
+{
+    CInternetConfig session(kHelpSignature);
+    if (session.Start() != noErr)
+        return;
+    session.LaunchURL(inURL.toUtf8().constData());
+    session.Stop();
+}
+
 QString CBrevantoApp::HelpPageURL(CommandT inCommand)
 {
     for (const HelpPage& page : kHelpPages) {
         if (page.command == inCommand)
-            return QStringLiteral("http://") + QLatin1String(kHelpHost) + QLatin1String(kHelpFolder) +
-                   QLatin1String(page.page);
+            return HelpFolderURL(QLatin1String(page.page));
     }
     return QString();
 }
@@ -397,6 +405,8 @@ void CBrevantoApp::ShowAboutBox()
         if (caption->text().startsWith(QLatin1String("Copyright")))
             caption->setText(QString::fromUtf8(kNoticeText));
     }
+    if (auto* box = dynamic_cast<CAboutBox*>(window))
+        box->FinishCreateSelf(gEnvironment ? QString::fromUtf8(gEnvironment->version.CharAt(0)) : QString());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }

@@ -25,7 +25,8 @@
 #include "NetworkChecks.h"
 #include "PreferenceGetters.h"
 #include "Preferences.h"
-#include "PreferencesSeams.h"
+#include "CPreferencesWindow.h"
+#include "CURLPushButton.h"
 #include "ProgramRequests.h"
 #include "RunOnMainContext.h"
 #include "SystemLookups.h"
@@ -81,12 +82,6 @@ bool HandlePreferencesCommand(CommandT inCommand)
 {
     if (inCommand != kPreferencesCommand)
         return false;
-    if (gPreferencesWindow) {
-        gPreferencesWindow->show();
-        gPreferencesWindow->raise();
-        gPreferencesWindow->activateWindow();
-        return true;
-    }
     OpenPreferencesWindow();
     return true;
 }
@@ -185,6 +180,7 @@ CBrevantoApp::CBrevantoApp(int* ioArgc, char** ioArgv)
     gEnvironment = nullptr;
     CLiveResizeAttachment::Register();
     CAboutBox::Register();
+    CURLPushButton::Register();
     CEnvironment::SetRecentItemsFactory(&CRecentItems::New);
     AddAttachment(new CCleanupAttachment, nullptr, true);
     CreateMessageMonitorModel(*this);
@@ -359,6 +355,8 @@ void CBrevantoApp::CleanUp()
     gMessageMonitorWindow = nullptr;
     mWindowWatch.reset();
     LExceptionReporter::Set({});
+    if (gPreferencesWindow)
+        gPreferencesWindow->Cleanup(); // its fields are stored while the environment exists
     delete gEnvironment;
     gEnvironment = nullptr;
 }

@@ -9,8 +9,10 @@
 #include "SearchField.h"
 #include "WindowAttributes.h"
 
+#include <QLineEdit>
 #include <QPainter>
 #include <QToolButton>
+#include <QValidator>
 
 namespace {
 constexpr SInt16 kReturnChar = 13;
@@ -47,6 +49,38 @@ void SetDelayCaption(ControlRef inSlider, ControlRef inCaption)
 ControlKeyFilterResult RejectReturnKey(ControlRef, SInt16*, SInt16* ioCharCode, UInt16*)
 {
     return ioCharCode && *ioCharCode == kReturnChar ? kControlKeyFilterBlockKey : kControlKeyFilterPassKey;
+}
+
+namespace {
+class DigitsValidator : public QValidator {
+public:
+    DigitsValidator(long inMaximum, QObject* inParent)
+        : QValidator(inParent)
+        , mMaximum(inMaximum)
+    {
+    }
+
+    State validate(QString& ioText, int&) const override
+    {
+        constexpr int kMaximumDigits = 9;
+        bool digits = ioText.size() <= kMaximumDigits;
+        for (QChar c : ioText)
+            digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (digits && (ioText.isEmpty() || ioText.toLong() <= mMaximum))
+            return Acceptable;
+        Presenter::Get().Beep();
+        return Invalid;
+    }
+
+private:
+    long mMaximum;
+};
+} // namespace
+
+void LimitDigitsField(ControlRef inField, long inMaximum)
+{
+    if (auto* field = qobject_cast<QLineEdit*>(inField))
+        field->setValidator(new DigitsValidator(inMaximum, field));
 }
 
 ControlKeyFilterResult DigitsOnlyKeyFilter(ControlRef inControl, SInt16*, SInt16* ioCharCode, UInt16*)

@@ -22,6 +22,10 @@ ControlKeyFilterResult RejectReturnKey(ControlRef inControl, SInt16* ioKeyCode, 
                                        UInt16* ioModifiers);
 ControlKeyFilterResult DigitsOnlyKeyFilter(ControlRef inControl, SInt16* ioKeyCode, SInt16* ioCharCode,
                                            UInt16* ioModifiers);
+// The digits-only rule for the whole text of a field, so pasted and dropped text is judged too:
+// only digits, at most nine (a number that atol reads without overflow), at most inMaximum.
+// An edit that would break the rule is refused with a beep. For a QLineEdit; others are ignored.
+void LimitDigitsField(ControlRef inField, long inMaximum = 999999999);
 // Draws the text at the pen position, dropping characters from its end until it fits within the
 // right edge of the painter's clip (or its device); at least one character stays. Returns what
 // was drawn.

@@ -51,6 +51,9 @@ protected:
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->objectName() == QLatin1String("About"))
                 delete window;
+            else if (window->isVisible() && (window->objectName() == QLatin1String("ServersWindow") ||
+                                             window->objectName() == QLatin1String("PreferencesWindow")))
+                window->close(); // 'SRVS' and 'OPNP' opened them; their objects go with the cleanup list
         }
         ApplicationFixture::TearDown();
         MenuBar::Get().RemoveAllMenus();

@@ -3,6 +3,8 @@
 // kind needs, every control ID in the nib is mapped, the command tables of the mailing window,
 // its sheets, the server sheet and the progress sheet all have a sender, popups hold their items
 // in the fixed order, and each window grabs offscreen to a picture that is not blank.
+#include "CAboutBox.h"
+#include "CURLPushButton.h"
 #include "ControlMap.h"
 #include "LQtApplication.h"
 #include "Drawer.h"
@@ -43,6 +45,8 @@ protected:
     static void SetUpTestSuite()
     {
         LQtApplication::Instance();
+        CAboutBox::Register(); // the application's own classes, as its constructor registers them
+        CURLPushButton::Register();
         ASSERT_EQ(NibLoader::CreateNibReference("Brevanto", sNib), noErr);
         for (const char* name : ControlMap::NibWindows()) {
             QWidget* window = sNib->CreateWindow(name);

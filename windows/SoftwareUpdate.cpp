@@ -1,0 +1,3 @@
+#include "SoftwareUpdate.h"
+
+short CheckForUpdates(bool) { return 3; }
