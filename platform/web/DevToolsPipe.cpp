@@ -4,6 +4,8 @@
 #include <QJsonParseError>
 
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,6 +36,44 @@ void DevToolsPipe::Shutdown()
     fCommandFd = fEventFd = -1;
 }
 
+namespace {
+
+// A browser that dies leaves the command pipe without a reader. Writing then must fail with
+// EPIPE, not raise SIGPIPE and end the whole process, whatever the process does with that signal:
+// SIGPIPE is blocked on this thread while the guard lives, and one raised meanwhile is taken off
+// the thread before the old mask comes back.
+class BrokenPipeGuard {
+public:
+    BrokenPipeGuard()
+    {
+        sigemptyset(&fPipeOnly);
+        sigaddset(&fPipeOnly, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &fPipeOnly, &fOldMask);
+        sigset_t pending;
+        sigpending(&pending);
+        fWasPending = sigismember(&pending, SIGPIPE) == 1;
+    }
+    ~BrokenPipeGuard()
+    {
+        sigset_t pending;
+        sigpending(&pending);
+        if (!fWasPending && sigismember(&pending, SIGPIPE) == 1) {
+            const timespec now {};
+            while (sigtimedwait(&fPipeOnly, nullptr, &now) < 0 && errno == EINTR) { }
+        }
+        pthread_sigmask(SIG_SETMASK, &fOldMask, nullptr);
+    }
+    BrokenPipeGuard(const BrokenPipeGuard&) = delete;
+    BrokenPipeGuard& operator=(const BrokenPipeGuard&) = delete;
+
+private:
+    sigset_t fPipeOnly {};
+    sigset_t fOldMask {};
+    bool fWasPending = false;
+};
+
+} // namespace
+
 void DevToolsPipe::Fail(const QString& reason)
 {
     if (!IsOpen())
@@ -51,6 +91,7 @@ bool DevToolsPipe::Send(const QJsonObject& message, QDeadlineTimer deadline)
     QByteArray bytes = QJsonDocument(message).toJson(QJsonDocument::Compact);
     bytes.append('\0');
     qsizetype written = 0;
+    const BrokenPipeGuard noSigpipe;
     while (written < bytes.size()) {
         const ssize_t n = write(fCommandFd, bytes.constData() + written, size_t(bytes.size() - written));
         if (n > 0) {

@@ -215,6 +215,7 @@ TEST_F(PictavorRobustnessTest, FakeBrowsersEndTheRunWithAFailureLineAndNoProcess
     const QString pidFile = fakes.Path() + "/pid";
     const struct { QString browser; QString reason; } cases[] = {
         { fakebrowser::ExitsAtOnce(fakes.Path(), pidFile), "The browser could not start: " },
+        { fakebrowser::StopsReading(fakes.Path(), pidFile), "The browser could not start: " },
         { fakebrowser::NeverAnswers(fakes.Path(), pidFile), "The browser could not start: Target.createTarget: no answer" },
         { fakebrowser::ClosesMidLoad(fakes.Path(), pidFile), "The browser ended: Browser closed its pipe" },
     };

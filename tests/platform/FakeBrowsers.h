@@ -1,7 +1,7 @@
 // Fake browsers for the web view and page-imager tests, started through PICTAVOR_BROWSER:
-// one that exits at once with a message, one that keeps the pipe open and never answers, and
-// one that answers the start-up requests and then closes its pipe when asked to load a page
-// (and lives on). Each writes its process id to a file, so a test can see it is gone.
+// one that exits at once with a message, one that stops reading its requests, one that keeps the
+// pipe open and never answers, and one that answers the start-up requests and then closes its
+// pipe when asked to load a page (and lives on). Each writes its process id to a file, so a test can see it is gone.
 #pragma once
 
 #include <QFile>
@@ -26,6 +26,13 @@ inline QString Write(const QString& folder, const QString& name, const QString& 
 inline QString ExitsAtOnce(const QString& folder, const QString& pidFile)
 {
     return Write(folder, "exits", QStringLiteral("#!/bin/sh\necho $$ > '%1'\necho 'fake browser refuses' >&2\nexit 3\n").arg(pidFile));
+}
+
+// Stays alive but closes the end of the pipe it reads requests from: the first request hits a
+// pipe without reader.
+inline QString StopsReading(const QString& folder, const QString& pidFile)
+{
+    return Write(folder, "deaf", QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec 3<&-\nexec sleep 600\n").arg(pidFile));
 }
 
 inline QString NeverAnswers(const QString& folder, const QString& pidFile)
