@@ -27,6 +27,7 @@
 #include "SheetController.h"
 #include "SourceSeams.h"
 #include "SystemLookups.h"
+#include "TextPaneAttachment.h"
 #include "ToolboxCommands.h"
 #include "UserPane.h"
 #include "WholeFileWrite.h"
@@ -366,9 +367,11 @@ void CBrevantoWindow::SetUpEditors()
         {ControlRole::EpilogueTextPane, ControlRole::EpilogueSpellingButton},
     };
     for (const auto& [pane, spellingButton] : editors) {
-        SetUpTextPane(Control(pane));
-        if (!spelling)
+        AttachTextPane(Control(pane));
+        if (!spelling) {
+            Presenter::Get().Beep();
             HideControl(Control(spellingButton));
+        }
     }
 }
 

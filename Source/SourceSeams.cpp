@@ -5,5 +5,3 @@ bool IsSpellingAvailable() { return false; }
 QIcon CopySiteIcon(const QString&) { return QIcon(); }
 
 void InstallDragHandlers(WindowRef) {}
-
-void SetUpTextPane(ControlRef) {}

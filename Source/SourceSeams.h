@@ -12,4 +12,3 @@ bool IsSpellingAvailable();
 // The site icon of a web page; null (no icon) here.
 QIcon CopySiteIcon(const QString& inURL);
 void InstallDragHandlers(WindowRef inWindow);
-void SetUpTextPane(ControlRef inPane);

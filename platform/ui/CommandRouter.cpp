@@ -3,6 +3,7 @@
 #include "CodeText.h"
 #include "ControlHandlers.h"
 #include "ControlLookup.h"
+#include "FocusedCommands.h"
 #include "LCommander.h"
 #include "SearchField.h"
 #include "WindowEvents.h"
@@ -89,6 +90,8 @@ bool CommandRouter::SendMenuCommand(CommandT inCommand)
 {
     if (inCommand == 0)
         return false;
+    if (FocusedCommandResponder* focused = FindFocusedCommandResponder(); focused && focused->ObeyFocusedCommand(inCommand))
+        return true;
     if (mHelpHandler && mHelpHandler(inCommand))
         return true;
     if (SendToApplication(inCommand))
@@ -189,7 +192,9 @@ void CommandRouter::UpdateMenuStatus(QMenu* inMenu)
         Boolean usesMark = false;
         UInt16 mark = 0;
         QString name;
-        LCommander::ProcessCommandStatus(command, enabled, usesMark, mark, name);
+        FocusedCommandResponder* focused = FindFocusedCommandResponder();
+        if (!focused || !focused->FindFocusedCommandStatus(command, enabled))
+            LCommander::ProcessCommandStatus(command, enabled, usesMark, mark, name);
         item->setEnabled(enabled);
         if (usesMark) {
             item->setCheckable(true);

@@ -5,7 +5,8 @@
 // then its nib window's handler, then the application's handlers - never to the commander
 // chain, so a sheet's 'CLSE' cannot close the window behind it. Menu commands (the menu bar, and
 // nib menus shown for no window) go to the Help handler, then the application's handlers, then
-// the commander chain (the target, normally the active mailing window, then the application).
+// the commander chain (the target, normally the active mailing window, then the application);
+// before all of them, the front window's focused control when it answers (FocusedCommands).
 // Menus take their enabling, marks and names from FindCommandStatus when they open.
 // GUI thread only.
 #pragma once

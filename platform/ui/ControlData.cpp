@@ -10,6 +10,7 @@
 #include <QTextEdit>
 
 #include <cstring>
+#include <map>
 
 namespace {
 constexpr const char* kTransformProperty = "iconTransform";
@@ -106,11 +107,37 @@ LongDateRec DateRecOf(const QDateTime& inTime)
     return rec;
 }
 
+std::map<const QObject*, ControlDataHandler>& Handlers()
+{
+    static std::map<const QObject*, ControlDataHandler> handlers;
+    return handlers;
+}
+
+const ControlDataHandler* HandlerOf(ControlRef inControl)
+{
+    const auto found = Handlers().find(inControl);
+    return found == Handlers().end() ? nullptr : &found->second;
+}
+
 QByteArray BytesOf(const void* inData, Size inSize)
 {
     return QByteArray(static_cast<const char*>(inData), qsizetype(inSize));
 }
 } // namespace
+
+void SetControlDataHandler(ControlRef inControl, ControlDataHandler inHandler)
+{
+    if (!inControl)
+        return;
+    const bool known = Handlers().count(inControl) != 0;
+    if (!inHandler.get && !inHandler.set) {
+        Handlers().erase(inControl);
+        return;
+    }
+    Handlers()[inControl] = std::move(inHandler);
+    if (!known)
+        QObject::connect(inControl, &QObject::destroyed, [inControl] { Handlers().erase(inControl); });
+}
 
 OSErr GetControlDataSize(ControlRef inControl, ControlPartCode inPart, ResType inTag, Size* outSize)
 {
@@ -138,6 +165,8 @@ OSErr GetControlData(ControlRef inControl, ControlPartCode, ResType inTag, Size 
 {
     if (!inControl || !outBuffer)
         return paramErr;
+    if (const ControlDataHandler* handler = HandlerOf(inControl); handler && handler->get)
+        return handler->get(inTag, inBufferSize, outBuffer, outActualSize);
     bool served = false;
     switch (inTag) {
     case 'text': {
@@ -210,6 +239,8 @@ OSErr SetControlData(ControlRef inControl, ControlPartCode, ResType inTag, Size 
 {
     if (!inControl || (!inData && inSize > 0))
         return paramErr;
+    if (const ControlDataHandler* handler = HandlerOf(inControl); handler && handler->set)
+        return handler->set(inTag, inSize, inData);
     bool served = false;
     switch (inTag) {
     case 'text':

@@ -8,12 +8,16 @@
 //   'inde' progress indeterminate, Boolean; 'dflt' default push button, Boolean
 //   'trfm', 'algn' icon transform and alignment, SInt16 (kept; Qt draws icons its own way)
 //   'date' a LongDateRec, for date and time controls
+// A control may have a tag handler of its own (SetControlDataHandler): it is asked first and
+// its answer stands, for every tag.
 // 'lhan' (list boxes) is never served: there is no list-box kind. A tag the control's kind does
 // not hold answers errDataNotSupported, a wrong size errDataSizeMismatch, a null control or
 // buffer paramErr. GUI thread only.
 #pragma once
 
 #include "UITypes.h"
+
+#include <functional>
 
 using ControlPartCode = SInt16;
 
@@ -34,6 +38,15 @@ struct ControlEditTextSelectionRec {
     SInt16 selStart = 0;
     SInt16 selEnd = 0;
 };
+
+// A control's own tag handler: Get fills the buffer and the actual size, Set takes the data;
+// each answers the result code (for a tag it does not know, whatever the control says then).
+struct ControlDataHandler {
+    std::function<OSErr(ResType inTag, Size inBufferSize, void* outBuffer, Size* outActualSize)> get;
+    std::function<OSErr(ResType inTag, Size inSize, const void* inData)> set;
+};
+// Installs the handler for the control's life; an empty handler removes it.
+void SetControlDataHandler(ControlRef inControl, ControlDataHandler inHandler);
 
 OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag, Size inBufferSize,
                      void* outBuffer, Size* outActualSize);
