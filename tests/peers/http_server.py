@@ -26,6 +26,11 @@ Routes (GET and HEAD):
   /echo-headers           the request header lines as body
   /static/NAME            the file NAME under --root, typed by extension; a folder answers a
                           301 to NAME/ and, with the slash, its index.html; ?type=T sends T as the Content-Type
+  /ProductVersions.plist  the file of that name under --root (the software-update list), after
+                          the seconds that a file ProductVersions.delay there holds
+  /archive/NAME           the file NAME under --root with its length; ?close=1 sends it without a
+                          length and closes; ?head=N announces N on HEAD (no length with head=0)
+  /truncated?size=N&send=M  a length of N, then M bytes of 'x' and the connection closes
 """
 import argparse
 import gzip
@@ -186,9 +191,45 @@ class Handler(BaseHTTPRequestHandler):
         if path == "/echo-headers":
             lines = "".join("%s: %s\n" % (k, v) for k, v in self.headers.items())
             return self.send_body(200, lines.encode())
+        if path == "/ProductVersions.plist":
+            delay = os.path.join(self.server.root, "ProductVersions.delay")
+            if os.path.isfile(delay):
+                with open(delay) as f:
+                    time.sleep(float(f.read()))
+            return self.static("ProductVersions.plist", path, "application/xml")
+        if path.startswith("/archive/"):
+            return self.archive(urllib.parse.unquote(path[len("/archive/"):]), query)
+        if path == "/truncated":
+            self.send_response(200)
+            self.send_header("Content-Length", query.get("size", "1000"))
+            self.end_headers()
+            if not self.head:
+                self.wfile.write(b"x" * int(query.get("send", "10")))
+                self.wfile.flush()
+            self.close_connection = True
+            return
         if path.startswith("/static/"):
             return self.static(urllib.parse.unquote(path[len("/static/"):]), path, query.get("type"))
         return self.send_body(404, b"no such route")
+
+    def archive(self, name, query):
+        full = os.path.join(os.path.realpath(self.server.root), name)
+        if "/" in name or not os.path.isfile(full):
+            return self.send_body(404, b"no such archive")
+        with open(full, "rb") as f:
+            body = f.read()
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        if self.head and "head" in query:
+            if query["head"] != "0":
+                self.send_header("Content-Length", query["head"])
+        elif not (not self.head and query.get("close")):
+            self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if not self.head:
+            self.wfile.write(body)
+            if query.get("close"):
+                self.close_connection = True
 
     def static(self, name, path, kind=None):
         root = os.path.realpath(self.server.root)
