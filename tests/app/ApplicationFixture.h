@@ -54,6 +54,8 @@ protected:
         // Mailing windows ask nothing of the tests at construction.
         SetSetting("Show No Me Card Alert", "0");
         SetSetting("Restore Workspace", "false");
+        // A software-update check ('UPDT') asks a closed loopback port, never the maker's site.
+        SetSetting("Software Update Site", "http://127.0.0.1:9");
     }
 
     void TearDown() override

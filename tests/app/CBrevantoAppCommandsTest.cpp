@@ -52,8 +52,9 @@ protected:
             if (window->objectName() == QLatin1String("About"))
                 delete window;
             else if (window->isVisible() && (window->objectName() == QLatin1String("ServersWindow") ||
-                                             window->objectName() == QLatin1String("PreferencesWindow")))
-                window->close(); // 'SRVS' and 'OPNP' opened them; their objects go with the cleanup list
+                                             window->objectName() == QLatin1String("PreferencesWindow") ||
+                                             window->objectName() == QLatin1String("UpdateCheckFailedWindow")))
+                window->close(); // 'SRVS', 'OPNP' and 'UPDT' opened them; their objects go with the cleanup list
         }
         ApplicationFixture::TearDown();
         MenuBar::Get().RemoveAllMenus();
