@@ -244,6 +244,8 @@ QStringList DesktopApps::SplitExec(const QString& exec)
                 inQuotes = false;
             } else if (c == '\\' && i + 1 < text.size() && QString("\"`$\\").contains(text[i + 1])) {
                 current += text[++i];
+            } else if (c == '%' && i + 1 < text.size() && text[i + 1] == '%') {
+                current += text[++i]; // a literal percent sign is doubled, quoted or not
             } else {
                 current += c;
             }

@@ -39,7 +39,8 @@ public:
     static std::optional<DesktopEntry> ReadFile(const QString& path);
 
     // The Exec value as an argument vector: quoting and escapes resolved, field codes
-    // (%f %F %u %U %i %c %k ...) dropped, "%%" kept as "%". Empty for an unbalanced quote.
+    // (%f %F %u %U %i %c %k ...) dropped, "%%" read as "%" (also inside quotes). Empty for an
+    // unbalanced quote.
     static QStringList SplitExec(const QString& exec);
     // Starts the entry's program detached; false when it has none or it cannot start.
     static bool Launch(const DesktopEntry& entry);
