@@ -1,9 +1,18 @@
-// CRecentItems: the recent-items list ("Recent Items", 10 files), made once with the
-// environment. Until its menu is built it has no items of its own: it owns no command and opens
-// nothing. GUI thread only.
+// CRecentItems: the recent-items list ("Recent Items", at most 10 mailing documents, newest
+// first) and its submenu of the File menu's "Open Recent" item. Each document that can still be
+// found has an item titled with its file name, with its full path as help tag and the command of
+// its slot ('Rcn0' for the newest ... 'Rcn9'), so a document that is gone shifts no other item's
+// command. Choosing an item opens its document as a mailing window. Made once with the
+// environment (its factory is installed by the application). GUI thread only.
 #pragma once
 
 #include "CFileItems.h"
+#include "UITypes.h"
+
+#include <QPointer>
+#include <QStringList>
+
+class QMenu;
 
 class CRecentItems : public CFileItems {
 public:
@@ -15,8 +24,23 @@ public:
     // The environment's factory.
     static CFileItems* New();
 
-    // True and the item's index when the command belongs to one of its menu items.
+    // The base's add (a listed document keeps its place), then the menu is rebuilt.
+    void AddItem(const FSRef& ref) override;
+    // Refills the menu from the list; noErr, or the last error met finding a document.
+    OSErr Rebuild();
+
+    // True and the slot when the command is one of the slots' commands.
     bool FindItemIndex(CommandT inCommand, SInt32& outIndex) const;
-    // Opens the file of the item carrying the command; false when no item carries it.
+    // True when the command is a slot's; then the slot's document is opened when it can still
+    // be found (else nothing opens).
     bool OpenItem(CommandT inCommand);
+
+    static CommandT SlotCommand(SInt32 inSlot) { return CommandT('Rcn0' + inSlot); }
+    QMenu* Menu() const { return mMenu; }
+
+private:
+    void AttachMenu();
+
+    QPointer<QMenu> mMenu;
+    bool mAttached = false;
 };
