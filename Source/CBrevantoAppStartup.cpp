@@ -26,6 +26,7 @@
 #include "PreferenceGetters.h"
 #include "Preferences.h"
 #include "CPreferencesWindow.h"
+#include "CDDTextField.h"
 #include "CURLPushButton.h"
 #include "ProgramRequests.h"
 #include "RunOnMainContext.h"
@@ -181,6 +182,7 @@ CBrevantoApp::CBrevantoApp(int* ioArgc, char** ioArgv)
     CLiveResizeAttachment::Register();
     CAboutBox::Register();
     CURLPushButton::Register();
+    CDDTextField::Register();
     CEnvironment::SetRecentItemsFactory(&CRecentItems::New);
     AddAttachment(new CCleanupAttachment, nullptr, true);
     CreateMessageMonitorModel(*this);
