@@ -474,7 +474,7 @@ def Check(num, text, cmd):
 
 
 def Numeric(num, text=None):
-    return P("Field", num, text)
+    return P("Field", num, text, props={"maximumWidth": 90})
 
 
 def Thrt(num, text):
@@ -566,7 +566,7 @@ def preferences():
     body = V(W("TabBar", "PRTT", 1000, None),
              *[W("PaneBox", "PRTB", 999 + n, None, body=pane) for n, pane in enumerate(panes, 1)],
              H(STRETCH, Btn("?", "HELP")))
-    return dict(nib="Preferences", name="PreferencesWindow", cls="QWidget", title="Preferences", size=(640, 480),
+    return dict(nib="Preferences", name="PreferencesWindow", cls="QWidget", title="Preferences", size=(800, 500),
                 body=body)
 
 
