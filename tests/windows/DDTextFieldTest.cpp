@@ -62,9 +62,11 @@ void DragSelection(CDDTextField& inField)
 
 class DDTextFieldTest : public ::testing::Test {
 protected:
+    // The fields are members: the application must exist before the fixture is made.
+    static void SetUpTestSuite() { LQtApplication::Instance(); }
+
     void SetUp() override
     {
-        LQtApplication::Instance();
         for (CDDTextField* field : {&a, &b}) {
             field->resize(400, 60);
             field->show();

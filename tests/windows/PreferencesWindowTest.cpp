@@ -7,6 +7,7 @@
 #include "CPreferencesWindow.h"
 #include "CommandRouter.h"
 #include "ControlLookup.h"
+#include "ControlMap.h"
 #include "ControlValues.h"
 #include "DataBrowser.h"
 #include "HelpTags.h"
@@ -53,6 +54,17 @@ std::map<QString, QString> StoredByPython()
         values[line.left(equals)] = line.mid(equals + 1);
     }
     return values;
+}
+
+// Distinct colours on a coarse grid: a blank window has one or two.
+int ColourCount(const QImage& inImage)
+{
+    QSet<QRgb> colours;
+    for (int y = 0; y < inImage.height(); y += 4) {
+        for (int x = 0; x < inImage.width(); x += 4)
+            colours.insert(inImage.pixel(x, y));
+    }
+    return int(colours.size());
 }
 
 void TypeKey(QWidget* inField, const QString& inText)
@@ -458,4 +470,43 @@ TEST_F(PreferencesWindowTest, BlacklistImportExportAndClear)
     presenter->QueueAlert(1);
     Command('ExBl');
     EXPECT_EQ(presenter->Requests().back().message, "There are no recipients to export.");
+}
+
+TEST_F(PreferencesWindowTest, PriorityAndCharsetBoxesActOnEveryMailingWindow)
+{
+    new CBrevantoWindow();
+    new CBrevantoWindow();
+    Open();
+    Click(1034); // priority on
+    Click(55);   // character set on
+    for (CBrevantoWindow* window : Windows()) {
+        EXPECT_TRUE(IsControlVisible(window->Control(ControlRole::PriorityPopup)));
+        EXPECT_TRUE(IsControlVisible(window->Control(ControlRole::CharsetPopup)));
+    }
+    Click(55);
+    for (CBrevantoWindow* window : Windows())
+        EXPECT_FALSE(IsControlVisible(window->Control(ControlRole::CharsetPopup)));
+    EXPECT_EQ(Stored("ShowPriorityCheckbox"), "true");
+    EXPECT_EQ(Stored("ShowCharsetCheckbox"), "<absent>") << "the character-set box stores nothing";
+
+    presenter->QueueAlert(1);
+    Click(1053);
+    EXPECT_EQ(presenter->Requests().back().message, "Changes take effect the next time you launch Brevanto.");
+    Click(1001);
+    EXPECT_EQ(Stored("Message Monitor Open On Launch"), "true");
+    EXPECT_EQ(presenter->PendingAnswers(), 0u) << "its command starts no update check";
+}
+
+TEST_F(PreferencesWindowTest, EveryPaneDrawsOnlyItsControls)
+{
+    CPreferencesWindow& window = Open();
+    window.Window()->resize(640, 480);
+    for (SInt32 pane = 1; pane <= CPreferencesWindow::kPaneCount; ++pane) {
+        window.SelectPane(pane);
+        for (SInt32 other = 1; other <= CPreferencesWindow::kPaneCount; ++other)
+            EXPECT_EQ(IsControlVisible(ControlLookup::FindControl(window.Window(), 'PRTB', 999 + other)), other == pane);
+        const QImage shot = window.Window()->grab().toImage();
+        EXPECT_EQ(shot.size(), window.Window()->size());
+        EXPECT_GT(ColourCount(shot), 2) << "pane " << pane << " draws nothing";
+    }
 }

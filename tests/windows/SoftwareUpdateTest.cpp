@@ -7,6 +7,7 @@
 #include "CommandRouter.h"
 #include "ControlLookup.h"
 #include "ControlValues.h"
+#include "LQtApplication.h"
 #include "LThread.h"
 #include "MenuBar.h"
 #include "SoftwareUpdate.h"
@@ -16,6 +17,8 @@
 #include <QCryptographicHash>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -292,4 +295,24 @@ TEST(UpdateProgress, PercentStaysWithinItsRange)
     EXPECT_EQ(CSoftwareUpdaterThread::Percent(expected, expected), 100);
     EXPECT_EQ(CSoftwareUpdaterThread::Percent(expected * 2, expected), 100);
     EXPECT_EQ(CSoftwareUpdaterThread::Percent(10, 0), 0);
+}
+
+TEST(UpdateProgress, CountsPostedFromAnotherThreadAddUpExactly)
+{
+    LQtApplication::Instance();
+    CSoftwareUpdaterThread updater(QStringLiteral("http://127.0.0.1:9/never"), 1); // never started
+    updater.SetExpected(3LL << 30);
+    static constexpr SInt32 kChunk = 2 << 20;
+    std::thread request([&updater] {
+        for (int n = 0; n < 1100; ++n)
+            updater.PostMessage(CHTTPRequest::kProgressMessage, &kChunk, sizeof(kChunk));
+        const SInt32 other = 99;
+        updater.PostMessage(7, &other, sizeof(other)); // another code: skipped
+        const SInt32 end = CHTTPRequest::kFinishedValue;
+        updater.PostMessage(CHTTPRequest::kProgressMessage, &end, sizeof(end)); // the end mark adds nothing
+    });
+    request.join();
+    updater.DrainMessages();
+    EXPECT_EQ(updater.Received(), 1100LL * kChunk) << "past 2^31 without wrapping";
+    EXPECT_EQ(CSoftwareUpdaterThread::Percent(updater.Received(), updater.Expected()), 71);
 }
