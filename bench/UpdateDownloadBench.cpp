@@ -5,6 +5,7 @@
 #include "CSoftwareUpdaterThread.h"
 #include "LQtApplication.h"
 #include "LThread.h"
+#include "Launcher.h"
 
 #include "../tests/peers/HttpPeer.h"
 
@@ -28,6 +29,12 @@ double CpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// The result window's OK opens the archive: here nothing is opened.
+class NoLauncher : public Launcher {
+public:
+    bool Open(const QString&) override { return true; }
+};
+
 bool ResultShown()
 {
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -45,6 +52,8 @@ void BM_UpdateDownload(benchmark::State& ioState)
     static QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     LQtApplication::Instance();
+    static NoLauncher launcher;
+    Launcher::Install(&launcher);
     static HttpPeer peer;
     QTemporaryDir downloads;
     CFPreferenceDomain::Application().SetValue("DownloadFolder", CFPropertyList(downloads.path()));
