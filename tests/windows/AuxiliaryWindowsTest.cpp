@@ -8,6 +8,7 @@
 #include "ControlLookup.h"
 #include "ControlValues.h"
 #include "DragStarter.h"
+#include "UpdateWindows.h"
 #include "LListener.h"
 #include "MenuBar.h"
 
@@ -180,4 +181,37 @@ TEST_F(AuxiliaryWindowsTest, EachServersRequestOpensItsOwnWindow)
     window->close(); // a second close does nothing more
     CCleanupObject::DeleteAll();
     EXPECT_EQ(serversWindows(), 1);
+}
+
+TEST_F(AuxiliaryWindowsTest, EveryAuxiliaryWindowDrawsItsContent)
+{
+    auto drawsSomething = [](QWidget* inWindow) {
+        const QImage shot = inWindow->grab().toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < shot.height(); y += 3) {
+            for (int x = 0; x < shot.width(); x += 3)
+                colours.insert(shot.pixel(x, y));
+        }
+        return shot.size() == inWindow->size() && colours.size() > 2;
+    };
+    EXPECT_TRUE(drawsSomething(OpenAbout()));
+    auto* servers = new CServersWindow; // deleted through the cleanup list
+    EXPECT_TRUE(drawsSomething(servers->Window()));
+    CCheckingForSoftwareWindow checking;
+    EXPECT_TRUE(drawsSomething(checking.Window()));
+    CDownloadUpdateWindow progress(nullptr);
+    EXPECT_TRUE(drawsSomething(progress.Window()));
+    std::vector<CUpdateWindow*> results = {
+        new CUpToDateWindow(std::make_unique<CUpdateInfo>()),
+        new CUpdateCheckFailedWindow(std::make_unique<CUpdateInfo>()),
+        new CUpdateAvailableWindow(std::make_unique<CUpdateInfo>()),
+        new CUpdateResultWindow(false, true, QString()),
+    };
+    for (CUpdateWindow* window : results) {
+        ASSERT_NE(window->Window(), nullptr);
+        EXPECT_TRUE(drawsSomething(window->Window())) << ControlLookup::NibWindowName(window->Window()).toStdString();
+        window->Cleanup();
+    }
+    servers->Cleanup();
+    CCleanupObject::DeleteAll();
 }

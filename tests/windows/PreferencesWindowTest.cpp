@@ -13,6 +13,7 @@
 #include "HelpTags.h"
 #include "LException.h"
 #include "MenuBar.h"
+#include "MonitorSeams.h"
 #include "NibLoader.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@
 #include <QSpinBox>
 #include <QTabBar>
 
+#include <chrono>
 #include <map>
 
 namespace {
@@ -509,4 +511,23 @@ TEST_F(PreferencesWindowTest, EveryPaneDrawsOnlyItsControls)
         EXPECT_EQ(shot.size(), window.Window()->size());
         EXPECT_GT(ColourCount(shot), 2) << "pane " << pane << " draws nothing";
     }
+}
+
+TEST_F(PreferencesWindowTest, RestartWithTheMonitorOnStopsAndStartsItAgain)
+{
+    presenter->QueueAlert(1); // the monitor's own switch tells it is on
+    ToggleMessageMonitor(false);
+    ASSERT_TRUE(gEnvironment->monitorOn);
+    Open();
+    SetControlText(Control(1066), "8124");
+    SetControlText(Control(1070), "127.0.0.1");
+    const auto started = std::chrono::steady_clock::now();
+    Command('RsRT');
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900)) << "a second between";
+    EXPECT_TRUE(gEnvironment->monitorOn);
+    EXPECT_EQ(Stored("MessageMonitorPort"), "8124");
+    EXPECT_EQ(Stored("MessageMonitorIPAddress"), "127.0.0.1");
+    EXPECT_EQ(presenter->PendingAnswers(), 0u) << "a quiet restart shows nothing";
+    presenter->QueueAlert(1);
+    ToggleMessageMonitor(false);
 }

@@ -316,3 +316,28 @@ TEST(UpdateProgress, CountsPostedFromAnotherThreadAddUpExactly)
     EXPECT_EQ(updater.Received(), 1100LL * kChunk) << "past 2^31 without wrapping";
     EXPECT_EQ(CSoftwareUpdaterThread::Percent(updater.Received(), updater.Expected()), 71);
 }
+
+TEST_F(SoftwareUpdateTest, TheBarRisesToAHundredThenRests)
+{
+    auto* thread = new CSoftwareUpdaterThread(Url("/trickle?n=300&gap=0.004"), 10);
+    thread->Resume();
+    std::vector<int> values;
+    bool sawDeterminate = false;
+    ASSERT_TRUE(LThread::WaitUntil(
+        [&] {
+            if (QWidget* progress = VisibleWindow("DownloadUpdateWindow")) {
+                ControlRef bar = ControlLookup::FindControl(progress, 'CNTL', 128);
+                if (!IsProgressIndeterminate(bar)) {
+                    sawDeterminate = true;
+                    values.push_back(GetControl32BitValue(bar));
+                }
+            }
+            return VisibleWindow("DownloadUpdateResultWindow") != nullptr;
+        },
+        DeadlineAfter(60s)));
+    EXPECT_TRUE(sawDeterminate) << "a known size makes the bar determinate";
+    ASSERT_FALSE(values.empty());
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << "the bar never goes back while receiving";
+    EXPECT_LE(values.back(), 100);
+    EXPECT_GT(values.back(), 0);
+}
