@@ -73,9 +73,10 @@ public:
     std::atomic<qint64> received {0};
 };
 
-// The body of a GET, or null when it failed, took too long or grew too large. Waits in the
-// main context's loop, so threads and timers go on meanwhile.
-std::optional<QByteArray> FetchWithin(const QString& inURL, const UpdateCheckLimits& inLimits, LDeadline inDeadline)
+// The body of a GET, or null when it failed, took too long, grew too large or the user closed the
+// checking window. Waits in the main context's loop, so threads and timers go on meanwhile.
+std::optional<QByteArray> FetchWithin(const QString& inURL, const UpdateCheckLimits& inLimits, LDeadline inDeadline,
+                                      const CCheckingForSoftwareWindow* inChecking)
 {
     ByteCounter counter;
     CHTTPRequest request(&counter, inLimits.idleSeconds, false);
@@ -87,7 +88,11 @@ std::optional<QByteArray> FetchWithin(const QString& inURL, const UpdateCheckLim
     if (request.Get(inURL.toUtf8().constData(), agent.text, nullptr, nullptr) != 0)
         return std::nullopt;
     const bool ended = LThread::WaitUntil(
-        [&] { return request.IsThreadEnded() || counter.received > inLimits.maximumBytes; }, inDeadline);
+        [&] {
+            return request.IsThreadEnded() || counter.received > inLimits.maximumBytes ||
+                   (inChecking && inChecking->CloseRequested());
+        },
+        inDeadline);
     if (!ended || !request.IsThreadEnded()) {
         request.Cancel(); // the destructor waits for its thread
         return std::nullopt;
@@ -166,13 +171,13 @@ short CheckForUpdate(CUpdateInfo& ioInfo, bool inSilent, const UpdateCheckLimits
     if (!inSilent)
         checking = std::make_unique<CCheckingForSoftwareWindow>();
     const LDeadline deadline = DeadlineAfter(inLimits.deadline);
-    const std::optional<QByteArray> body = FetchWithin(url, inLimits, deadline);
+    const std::optional<QByteArray> body = FetchWithin(url, inLimits, deadline, checking.get());
     if (!body || body->isEmpty() || !ParseVersionList(ioInfo, *body))
         return kUpdateCheckFailed;
     const QString installed = gEnvironment ? QString::fromUtf8(gEnvironment->version.text) : QString();
     const short result = CompareWithInstalled(ioInfo, installed);
     if (result == kUpdateAvailable && IsWebURL(QUrl(ioInfo.releaseNotesLocation))) {
-        if (const std::optional<QByteArray> notes = FetchWithin(ioInfo.releaseNotesLocation, inLimits, deadline))
+        if (const std::optional<QByteArray> notes = FetchWithin(ioInfo.releaseNotesLocation, inLimits, deadline, checking.get()))
             ioInfo.releaseNotes = QString::fromUtf8(*notes);
     }
     return result;

@@ -74,12 +74,21 @@ OSStatus CUpdateWindow::HandleEvent(WindowEvent& ioEvent)
 CCheckingForSoftwareWindow::CCheckingForSoftwareWindow()
     : mWindow(MakeWindow(mNib, "CheckingForSoftwareWindow"))
 {
+    if (!mWindow)
+        return;
+    WindowEvents::InstallWindowEventHandler(mWindow, [this](WindowEvent& ioEvent) {
+        if (ioEvent.kind != WindowEventKind::close)
+            return OSStatus(eventNotHandledErr);
+        mCloseRequested = true; // the check ends and deletes the window
+        return OSStatus(noErr);
+    });
 }
 
 CCheckingForSoftwareWindow::~CCheckingForSoftwareWindow()
 {
     if (!mWindow)
         return;
+    WindowEvents::InstallWindowEventHandler(mWindow, {});
     mWindow->hide();
     mWindow->deleteLater();
 }

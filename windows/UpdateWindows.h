@@ -38,16 +38,18 @@ private:
     bool mClosed = false;
 };
 
-// Shown while a check runs; its owner deletes it.
+// Shown while a check runs; its owner deletes it. Closing it asks the check to give up.
 class CCheckingForSoftwareWindow {
 public:
     CCheckingForSoftwareWindow();
     ~CCheckingForSoftwareWindow();
     WindowRef Window() const { return mWindow; }
+    bool CloseRequested() const { return mCloseRequested; }
 
 private:
     std::unique_ptr<NibLoader> mNib;
     WindowRef mWindow = nullptr;
+    bool mCloseRequested = false;
 };
 
 // The three results; each owns the record of its check.

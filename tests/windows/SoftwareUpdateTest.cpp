@@ -202,6 +202,17 @@ TEST_F(SoftwareUpdateTest, FailuresAndTheDeadline)
     EXPECT_EQ(CheckForUpdate(info, false, limits), kUpdateCheckFailed);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
     EXPECT_GT(ticks, 5) << "timers go on during a check";
+
+    // Closing the checking window gives up at once.
+    QTimer::singleShot(300, [] {
+        if (QWidget* checking = VisibleWindow("CheckingForSoftwareWindow"))
+            checking->close();
+    });
+    limits.deadline = 30s;
+    const auto closed = std::chrono::steady_clock::now();
+    EXPECT_EQ(CheckForUpdates(false, limits), kUpdateCheckFailed);
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, 10s);
+    EXPECT_EQ(VisibleWindow("CheckingForSoftwareWindow"), nullptr);
 }
 
 TEST_F(SoftwareUpdateTest, ADownloadWithAKnownSizeIsSavedWhole)
