@@ -352,3 +352,31 @@ TEST_F(SoftwareUpdateTest, TheBarRisesToAHundredThenRests)
     EXPECT_LE(values.back(), 100);
     EXPECT_GT(values.back(), 0);
 }
+
+TEST_F(SoftwareUpdateTest, DownloadFetchesTheListedArchiveAndNotNowFetchesNothing)
+{
+    SetSetting("User Agent", "My Agent");
+    Serve("next.zip", "the next version");
+    const QByteArray list = VersionList("<string>9.0</string>",
+                                        "<key>DownloadLocation</key><string>" + Url("/archive/next.zip") + "</string>")
+                                .replace("http://x/notes.html", Url("/status/404").toUtf8());
+    Serve("ProductVersions.plist", list);
+    ASSERT_EQ(CheckForUpdates(true), kUpdateAvailable);
+    EXPECT_EQ(peer.Requests().back().Header("User-Agent"), "My Agent");
+    QWidget* available = VisibleWindow("UpdateAvailableWindow");
+    ASSERT_NE(available, nullptr);
+    EXPECT_TRUE(qobject_cast<QTextEdit*>(ControlLookup::FindControl(available, 'CNTL', 2))->toPlainText().isEmpty())
+        << "notes that cannot be fetched leave the window empty";
+    const size_t before = peer.Requests().size();
+    CommandRouter::Get().SendWindowCommand(available, 'no  ');
+    LThread::Delay(20);
+    EXPECT_EQ(peer.Requests().size(), before) << "'no  ' starts no download";
+
+    ASSERT_EQ(CheckForUpdates(true), kUpdateAvailable);
+    CommandRouter::Get().SendWindowCommand(VisibleWindow("UpdateAvailableWindow"), 'yes ');
+    ASSERT_TRUE(LThread::WaitUntil([] { return VisibleWindow("DownloadUpdateResultWindow") != nullptr; },
+                                   DeadlineAfter(60s)));
+    QFile saved(downloads.path() + "/next.zip");
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "the next version");
+}
