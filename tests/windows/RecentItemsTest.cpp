@@ -59,6 +59,10 @@ protected:
 TEST_F(RecentItemsTest, NewestFirstOnceEachAtMostTen)
 {
     EXPECT_FALSE(Enabled('RCNT')) << "nothing to show";
+    QMenu* file = MenuBar::Get().GetMenu(129);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(MenuBar::Item(file, MenuBar::FindItemWithCommand(file, 'RCNT'))->menu(), Recent().Menu())
+        << "the list is the Open Recent submenu";
     QStringList paths;
     for (int n = 0; n < 11; ++n)
         paths << MakeDocument(QStringLiteral("Mailing %1.bvto").arg(n));
