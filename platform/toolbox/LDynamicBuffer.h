@@ -4,7 +4,7 @@
 // One thread at a time works on an object. Appends that cannot get memory throw std::bad_alloc.
 #pragma once
 
-#include "../system/FSSpec.h"
+#include "FSSpec.h"
 #include "MacTypes.h"
 
 #include <QByteArray>
@@ -26,7 +26,7 @@ public:
     const QByteArray& GetBufferData() const { return mBytes; }
     bool IsBufferInMemory() const { return true; }
 
-    // The backing file's specification; false: the buffer is held in memory.
+    // The backing file's folder-and-name record; false: the buffer is held in memory.
     virtual bool GetBufferFile(FSSpec& spec) const;
 
     OSType GetFileType() const { return mFileType; }

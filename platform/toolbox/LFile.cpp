@@ -1,6 +1,6 @@
 #include "LFile.h"
 
-#include "../system/FileErrors.h"
+#include "FileErrors.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,13 +1,13 @@
-// LFile: a file named by its specification (folder and name) with an open/read/write/close
+// LFile: a file named by its folder-and-name record (FSSpec) with an open/read/write/close
 // data fork. The fork reference number is -1 while the fork is closed; the resource fork is
 // never opened here (it lives in metadata, see platform/system/FileMetadata.h) and its number
-// stays -1. Closing happens on destruction and when the specification changes.
+// stays -1. Closing happens on destruction and when the record changes.
 // Errors come back as the program's result codes; nothing throws. One thread at a time works
 // on an object (cooperative threads: the one that opened it).
 #pragma once
 
-#include "../system/FSSpec.h"
-#include "../system/FileErrors.h"
+#include "FSSpec.h"
+#include "FileErrors.h"
 #include "MacTypes.h"
 
 // Fork permissions.

@@ -1,7 +1,7 @@
 // The one table from the system's errno values to the program's result codes. Every file
 // operation of the platform layer reports its failures through it, so callers test the codes
-// they were written for (fnfErr, dupFNErr, permErr ...). Header-only: the toolbox's file class
-// uses it too. Any thread.
+// they were written for (fnfErr, dupFNErr, permErr ...). It lies at the bottom of the platform
+// layer, so that every folder above reports through the same table. Any thread.
 #pragma once
 
 #include "MacTypes.h"

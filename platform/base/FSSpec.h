@@ -1,6 +1,6 @@
-// FSSpec: the older file specification, as a folder and a name: `folder` is the absolute POSIX
-// path of the parent folder, `name` the item's name inside it (no "/"). The item need not exist
-// (a specification can name a file about to be created). An empty name means "no file".
+// FSSpec: the folder-and-name file record: `folder` is the absolute POSIX path of the parent
+// folder, `name` the item's name inside it (no "/"). The item need not exist (a record can name
+// a file about to be created). An empty name means "no file".
 // A plain value: copy it freely, any thread.
 #pragma once
 
@@ -12,7 +12,7 @@ struct FSSpec {
 
     bool IsEmpty() const { return name.empty(); }
 
-    // The full POSIX path of the specified item; empty for an empty specification.
+    // The full POSIX path of the named item; empty for an empty record.
     std::string Path() const
     {
         if (name.empty())
