@@ -1,6 +1,7 @@
 #include "CLogFile.h"
 
 #include "DatesAndTimes.h"
+#include "DescriptorIO.h"
 #include "FileErrors.h"
 
 #include <cerrno>
@@ -90,14 +91,5 @@ OSErr CLogFile::Close()
 
 OSErr CLogFile::WriteBytes(const std::string& bytes)
 {
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t count = ::write(mDescriptor, bytes.data() + written, bytes.size() - written);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return OSErrFromLastErrno();
-        written += size_t(count);
-    }
-    return noErr;
+    return OSErrFromErrno(WriteFully(mDescriptor, bytes.data(), bytes.size()));
 }

@@ -1,6 +1,7 @@
 #include "FileUtilities.h"
 
 #include "AppleEventHelpers.h"
+#include "DescriptorIO.h"
 #include "FileManager.h"
 #include "FileRefUtilities.h"
 #include "FileMetadata.h"
@@ -307,14 +308,8 @@ std::unique_ptr<char[]> ReadWholeFile(const FSRef& item, size_t& size)
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         const size_t wanted = size_t(info.st_size);
         bytes.reset(new (std::nothrow) char[wanted ? wanted : 1]);
-        while (bytes && got < wanted) {
-            const ssize_t n = read(fd, bytes.get() + got, wanted - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += size_t(n);
-        }
+        if (bytes)
+            ReadFully(fd, bytes.get(), wanted, &got); // short on failure: refused below
         if (got != wanted)
             bytes.reset();
     }

@@ -1,5 +1,6 @@
 #include "FixedStringOps.h"
 
+#include "DescriptorIO.h"
 #include "FileErrors.h"
 #include "TextHelpers.h"
 
@@ -109,16 +110,7 @@ OSErr WriteLine(const char* line, SInt16 refNum)
 {
     std::string bytes(line ? line : "");
     bytes += '\n';
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t put = ::write(refNum, bytes.data() + written, bytes.size() - written);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            return OSErrFromLastErrno();
-        written += size_t(put);
-    }
-    return noErr;
+    return OSErrFromErrno(WriteFully(refNum, bytes.data(), bytes.size()));
 }
 
 }  // namespace FixedStringOps

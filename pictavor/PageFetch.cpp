@@ -1,5 +1,6 @@
 #include "PageFetch.h"
 
+#include "DescriptorIO.h"
 #include "HttpClient.h"
 
 #include <QDeadlineTimer>
@@ -30,15 +31,9 @@ std::optional<QByteArray> ReadLocalFile(const QString& path)
         return std::nullopt;
     }
     QByteArray bytes(PageFetch::kMaxBytes, Qt::Uninitialized);
-    qsizetype total = 0;
-    while (total < bytes.size()) {
-        const ssize_t got = read(fd, bytes.data() + total, size_t(bytes.size() - total));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        total += got;
-    }
+    size_t got = 0;
+    ReadFully(fd, bytes.data(), size_t(bytes.size()), &got); // a failure keeps what came
+    const qsizetype total = qsizetype(got);
     gLastWasCut = total == PageFetch::kMaxBytes && info.st_size > total;
     close(fd);
     bytes.truncate(total);

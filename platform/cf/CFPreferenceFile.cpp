@@ -2,6 +2,8 @@
 
 #include "CFPropertyListReader.h"
 #include "CFPropertyListWriter.h"
+#include "FileErrors.h"
+#include "WholeFileWrite.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,41 +19,9 @@
 
 namespace {
 
-OSStatus StatusForErrno(int error)
-{
-    switch (error) {
-    case 0: return noErr;
-    case ENOENT: return fnfErr;
-    case EACCES:
-    case EPERM: return permErr;
-    case EROFS: return wPrErr;
-    case ENOSPC:
-    case EDQUOT: return dskFulErr;
-    case ENAMETOOLONG: return bdNamErr;
-    default: return ioErr;
-    }
-}
-
 QString ErrnoText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Writes all bytes to the descriptor; false with errno set on failure.
-bool WriteAll(int fd, const QByteArray& bytes)
-{
-    const char* at = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, at, size_t(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        at += written;
-        left -= written;
-    }
-    return true;
 }
 
 // The file a write must replace: the target of a symbolic link, else the path itself.
@@ -109,7 +79,7 @@ OSStatus CFPreferenceFile::Load(const Stamp& stamp)
     if (!stamp.exists && stamp.error == ENOENT)
         return noErr; // no file yet: an empty domain
     if (!stamp.exists) {
-        mLoadStatus = StatusForErrno(stamp.error);
+        mLoadStatus = OSErrFromErrno(stamp.error);
         return Report(mLoadStatus, QStringLiteral("cannot read %1: %2").arg(mPath, ErrnoText(stamp.error)));
     }
     const int fd = ::open(QFile::encodeName(mPath).constData(), O_RDONLY | O_CLOEXEC);
@@ -118,7 +88,7 @@ OSStatus CFPreferenceFile::Load(const Stamp& stamp)
         const int cause = fd < 0 ? errno : EIO;
         if (fd >= 0)
             ::close(fd);
-        mLoadStatus = StatusForErrno(cause);
+        mLoadStatus = OSErrFromErrno(cause);
         return Report(mLoadStatus, QStringLiteral("cannot read %1: %2").arg(mPath, ErrnoText(cause)));
     }
     const QByteArray bytes = file.readAll();
@@ -145,7 +115,7 @@ void CFPreferenceFile::MoveAside(const QString& reason)
     for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
         aside = dated + QStringLiteral("-%1").arg(n);
     if (::rename(QFile::encodeName(mPath).constData(), QFile::encodeName(aside).constData()) != 0) {
-        Report(StatusForErrno(errno), QStringLiteral("%1 does not parse (%2) and cannot be moved aside: %3; "
+        Report(OSErrFromErrno(errno), QStringLiteral("%1 does not parse (%2) and cannot be moved aside: %3; "
                                                      "its settings are ignored")
                                           .arg(mPath, reason, ErrnoText(errno)));
         return;
@@ -165,27 +135,14 @@ OSStatus CFPreferenceFile::Write(const CFPropertyList::Dictionary& values)
     const QString target = ReplacementTarget(mPath);
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder))
-        return Report(StatusForErrno(errno ? errno : EACCES),
+        return Report(OSErrFromErrno(errno ? errno : EACCES),
                       QStringLiteral("cannot create the folder %1").arg(folder));
 
-    QByteArray temporary = QFile::encodeName(target) + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        const int cause = errno;
-        return Report(StatusForErrno(cause), QStringLiteral("cannot write %1: %2").arg(mPath, ErrnoText(cause)));
-    }
-    struct stat old {};
-    if (::stat(QFile::encodeName(target).constData(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777); // keep the mode the user gave the file
-    const bool written = WriteAll(fd, bytes) && ::fdatasync(fd) == 0;
-    const int writeError = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
-        const int cause = !written ? writeError : errno;
-        ::unlink(temporary.constData());
-        return Report(StatusForErrno(cause ? cause : EIO),
-                      QStringLiteral("cannot write %1: %2; the old file stays").arg(mPath, ErrnoText(cause)));
-    }
+    RemoveInterruptedWrites(QFile::encodeName(folder).toStdString());
+    const OSErr written = WriteWholeFileAtomically(QFile::encodeName(target).toStdString(), bytes.constData(),
+                                                   size_t(bytes.size()), WholeFileMode::CreateIfMissing);
+    if (written != noErr)
+        return Report(written, QStringLiteral("cannot write %1 (error %2); the old file stays").arg(mPath).arg(written));
     return noErr;
 }
 

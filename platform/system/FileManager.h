@@ -12,6 +12,7 @@
 #include "FSSpec.h"
 #include "FileErrors.h"
 #include "MacTypes.h"
+#include "PosixPaths.h"
 
 #include <QString>
 
@@ -20,10 +21,6 @@
 #include <string_view>
 
 constexpr size_t kMaxFileNameBytes = 255;
-
-// The path made absolute (against the working folder) and tidied: "//" and "/./" collapse,
-// a trailing "/" goes. ".." stays for the system to resolve. Empty stays empty.
-std::string NormalizePOSIXPath(std::string_view path);
 
 // True when `name` can name an item inside a folder (see the header comment).
 bool IsValidFileName(std::string_view name);
@@ -104,11 +101,11 @@ OSErr FSSetContentModDate(const FSRef& ref, int64_t macSeconds);
 // time cannot be set. Without metadata support: the metadata's error.
 OSErr FSSetCreationDate(const FSRef& ref, int64_t macSeconds);
 
-// FSSpec of an existing item; FSRef of a specification (fnfErr when it names nothing).
+// FSSpec of an existing item; FSRef of an FSSpec (fnfErr when it names nothing).
 OSErr FSGetFSSpec(const FSRef& ref, FSSpec* spec);
 OSErr FSpMakeFSRef(const FSSpec& spec, FSRef* ref);
 // FSSpec of a path whose folder exists; the item itself need not (fnfErr is then returned with
-// the specification filled, so it can be created).
+// the record filled, so it can be created).
 OSErr FSMakeFSSpecFromPath(std::string_view path, FSSpec* spec);
 
 // A package: a folder shown as one document, i.e. named *.app, *.bundle, *.framework or *.rtfd.

@@ -1,5 +1,6 @@
 #include "LFile.h"
 
+#include "DescriptorIO.h"
 #include "FileErrors.h"
 
 #include <fcntl.h>
@@ -89,18 +90,12 @@ OSErr LFile::ReadDataFork(void* buffer, SInt32& count)
         return paramErr;
     if (wanted < 0 || (wanted > 0 && !buffer))
         return paramErr;
-    char* at = static_cast<char*>(buffer);
-    while (count < wanted) {
-        const ssize_t got = read(mDataForkRefNum, at + count, size_t(wanted - count));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return OSErrFromLastErrno();
-        if (got == 0)
-            return eofErr;
-        count += SInt32(got);
-    }
-    return noErr;
+    size_t got = 0;
+    const int error = ReadFully(mDataForkRefNum, buffer, size_t(wanted), &got);
+    count = SInt32(got);
+    if (error)
+        return OSErrFromErrno(error);
+    return count < wanted ? OSErr(eofErr) : OSErr(noErr);
 }
 
 OSErr LFile::WriteDataFork(const void* buffer, SInt32& count)
@@ -111,16 +106,10 @@ OSErr LFile::WriteDataFork(const void* buffer, SInt32& count)
         return paramErr;
     if (wanted < 0 || (wanted > 0 && !buffer))
         return paramErr;
-    const char* at = static_cast<const char*>(buffer);
-    while (count < wanted) {
-        const ssize_t put = write(mDataForkRefNum, at + count, size_t(wanted - count));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            return OSErrFromLastErrno();
-        count += SInt32(put);
-    }
-    return noErr;
+    size_t put = 0;
+    const int error = WriteFully(mDataForkRefNum, buffer, size_t(wanted), &put);
+    count = SInt32(put);
+    return OSErrFromErrno(error);
 }
 
 OSErr LFile::SetDataForkMark(SInt64 position)

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -118,4 +120,29 @@ TEST(FileWholeWrite, ReadingBackWholeFiles)
     EXPECT_EQ(bytes, std::string("a\0b", 3));
     EXPECT_EQ(ReadWholeFileBytes(folder.PathOf("none"), &bytes), fnfErr);
     EXPECT_EQ(ReadWholeFileBytes(folder.Path(), &bytes), notAFileErr);
+}
+
+// A temporary file goes when no writer holds it and it has not been written for a while; the
+// temporary of a write in progress (locked by its writer) and every other file stay.
+TEST(FileWholeWrite, InterruptedWritesAreRemovedAndWritesInProgressKept)
+{
+    FileTestFolder folder;
+    const auto putAged = [&](const std::string& name, bool aged) {
+        folder.Put(name, "partial");
+        if (!aged)
+            return;
+        const struct timespec old[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+        utimensat(AT_FDCWD, folder.PathOf(name).c_str(), old, 0);
+    };
+    putAged(".brevanto-write-0000dead", true);
+    putAged(".brevanto-write-00000new", false);
+    putAged(".brevanto-write-000inuse", true);
+    putAged("settings.plist", true);
+    const int writer = open(folder.PathOf(".brevanto-write-000inuse").c_str(), O_RDONLY);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(flock(writer, LOCK_EX), 0);
+
+    RemoveInterruptedWrites(folder.Path());
+    close(writer);
+    EXPECT_EQ(folder.Entries(), (QStringList {".brevanto-write-00000new", ".brevanto-write-000inuse", "settings.plist"}));
 }

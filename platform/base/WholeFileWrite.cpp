@@ -1,9 +1,12 @@
 #include "WholeFileWrite.h"
 
+#include "DescriptorIO.h"
 #include "FileErrors.h"
-#include "FileManager.h"
+#include "PosixPaths.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -12,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -34,15 +38,22 @@ OSErr ResolveTarget(const std::string& path, std::string* target)
     return noErr;
 }
 
-// Opens a new file beside `target` under a name no one else uses; the umask applies.
+constexpr std::string_view kTemporaryPrefix = ".brevanto-write-";
+// A temporary file this old whose lock nobody holds was left by a write that did not finish.
+constexpr int kInterruptedWriteSeconds = 10;
+
+// Opens a new file beside `target` under a name no one else uses; the umask applies. The
+// writer holds a lock on it until it is closed, so that RemoveInterruptedWrites leaves it be.
 int CreateTemporaryBeside(const std::string& target, std::string* temporary)
 {
     const std::string folder = target.substr(0, target.rfind('/') + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[20];
         snprintf(suffix, sizeof suffix, "%08x", QRandomGenerator::global()->generate());
-        *temporary = folder + ".brevanto-write-" + suffix;
+        *temporary = folder + std::string(kTemporaryPrefix) + suffix;
         const int fd = open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            flock(fd, LOCK_EX | LOCK_NB);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -73,22 +84,6 @@ void CarryOverMetadata(int fd, const std::string& oldPath, const struct stat& ol
         if (read >= 0)
             fsetxattr(fd, name, value.data(), size_t(read), 0);
     }
-}
-
-OSErr WriteAll(int fd, const void* bytes, size_t count)
-{
-    const char* at = static_cast<const char*>(bytes);
-    while (count > 0) {
-        const ssize_t written = write(fd, at, count);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return OSErrFromLastErrno();
-        }
-        at += written;
-        count -= size_t(written);
-    }
-    return noErr;
 }
 
 void FlushFolderOf(const std::string& target)
@@ -129,7 +124,7 @@ OSErr WriteWholeFileAtomically(std::string_view path, const void* bytes, size_t 
         return OSErrFromLastErrno();
     if (keepOld)
         CarryOverMetadata(fd, target, old);
-    OSErr err = WriteAll(fd, bytes, count);
+    OSErr err = OSErrFromErrno(WriteFully(fd, bytes, count));
     if (!err && fsync(fd) != 0)
         err = OSErrFromLastErrno();
     if (close(fd) != 0 && !err)
@@ -161,19 +156,41 @@ OSErr ReadWholeFileBytes(std::string_view path, std::string* bytes)
     content.reserve(size_t(info.st_size));
     char chunk[65536];
     for (;;) {
-        const ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            const OSErr err = OSErrFromLastErrno();
+        size_t got = 0;
+        if (const int error = ReadFully(fd, chunk, sizeof chunk, &got)) {
             close(fd);
-            return err;
+            return OSErrFromErrno(error);
         }
-        if (got == 0)
+        content.append(chunk, got);
+        if (got < sizeof chunk)
             break;
-        content.append(chunk, size_t(got));
     }
     close(fd);
     *bytes = std::move(content);
     return noErr;
+}
+
+void RemoveInterruptedWrites(std::string_view folder)
+{
+    const std::string tidy = NormalizePOSIXPath(folder);
+    DIR* listing = opendir(tidy.c_str());
+    if (!listing)
+        return;
+    const time_t now = time(nullptr);
+    while (const dirent* entry = readdir(listing)) {
+        if (std::string_view(entry->d_name).substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix)
+            continue;
+        const std::string path = JoinPath(tidy, entry->d_name);
+        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        const bool stale = fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
+                           && now - info.st_mtime >= kInterruptedWriteSeconds
+                           && flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (stale)
+            unlink(path.c_str());
+        close(fd);
+    }
+    closedir(listing);
 }

@@ -27,5 +27,11 @@ inline OSErr WriteWholeFileAtomically(const FSRef& ref, const void* bytes, size_
     return WriteWholeFileAtomically(ref.path, bytes, count, WholeFileMode::ExistingOnly);
 }
 
+// Removes from `folder` the temporary files of writes that were interrupted (the writing
+// process killed between creating and renaming): those no writer holds any more and not
+// written to for some seconds. A write in progress, here or in another process, is left be.
+// Failures are ignored: a leftover is only clutter.
+void RemoveInterruptedWrites(std::string_view folder);
+
 // Reads a whole file. fnfErr when missing, notAFileErr for a folder, ioErr for a short read.
 OSErr ReadWholeFileBytes(std::string_view path, std::string* bytes);
