@@ -1,19 +1,19 @@
 #include "CBinHexEncoder.h"
 
+#include "DescriptorIO.h"
 #include "FSRef.h"
 #include "FileErrors.h"
 #include "FileManager.h"
 #include "FileMetadata.h"
+#include "MacRomanText.h"
 #include "TextHelpers.h"
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -23,32 +23,6 @@ constexpr char kHeaderLine[] = "(This file must be converted with BinHex 4.0)";
 constexpr char kCharacterTable[] =
     "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
 static_assert(sizeof kCharacterTable == 65);
-
-// Unicode to Mac OS Roman for the bytes 128-255, read from the system's converter once.
-const std::unordered_map<char32_t, char>& MacRomanHighTable()
-{
-    static const std::unordered_map<char32_t, char> table = [] {
-        std::unordered_map<char32_t, char> map;
-        iconv_t converter = iconv_open("UTF-32LE", "MACINTOSH");
-        if (converter == iconv_t(-1))
-            return map;
-        for (int byte = 128; byte < 256; ++byte) {
-            char in = char(byte);
-            unsigned char out[4] = {};
-            char* inPointer = &in;
-            char* outPointer = reinterpret_cast<char*>(out);
-            size_t inLeft = 1, outLeft = sizeof out;
-            if (iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft) == size_t(-1) || outLeft != 0)
-                continue;
-            const char32_t character = char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16
-                                       | char32_t(out[3]) << 24;
-            map.emplace(character, in);
-        }
-        iconv_close(converter);
-        return map;
-    }();
-    return table;
-}
 
 // The data fork of a file on disk and its resource fork from the file's metadata.
 class DiskSource : public CBinHexEncoder::Source {
@@ -117,17 +91,9 @@ public:
         }
         if (mDescriptor < 0)
             return paramErr;
-        while (count < capacity) {
-            const ssize_t got = ::read(mDescriptor, buffer + count, capacity - count);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return OSErrFromLastErrno();
-            if (got == 0)
-                return eofErr;
-            count += size_t(got);
-        }
-        return noErr;
+        if (const int error = ReadFully(mDescriptor, buffer, capacity, &count))
+            return OSErrFromErrno(error);
+        return count < capacity ? OSErr(eofErr) : OSErr(noErr);
     }
 
     void CloseFork() override
@@ -198,7 +164,6 @@ void CBinHexEncoder::MemorySource::CloseFork()
 
 std::string CBinHexEncoder::MacRomanName(const std::string& utf8Name)
 {
-    const auto& high = MacRomanHighTable();
     std::string out;
     size_t index = 0;
     while (index < utf8Name.size() && out.size() < kMaxNameLength) {
@@ -208,8 +173,9 @@ std::string CBinHexEncoder::MacRomanName(const std::string& utf8Name)
             out.push_back(char(character));
             continue;
         }
-        const auto found = high.find(character);
-        out.push_back(found != high.end() ? found->second : '?');
+        char byte = '?';
+        MacRomanByteFor(character, &byte);
+        out.push_back(byte);
     }
     return out;
 }

@@ -3,16 +3,15 @@
 #include "CHTTPRequest.h"
 #include "FileNameStrings.h"
 #include "InterfaceAddresses.h"
+#include "MacRomanText.h"
 #include "MemoryBlocks.h"
 #include "Reachability.h"
 #include "WebEnvironment.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QUrl>
 
-#include <iconv.h>
 #include <sys/socket.h>
 
 const char* const kExternalAddressFallbackUserAgent =
@@ -34,30 +33,6 @@ QString gExternalAddress;
 QString gLocalAddress;
 QString gServiceURL;
 NetworkAlertPresenter gPresenter;
-
-QString DecodeMacRoman(const QByteArray& bytes)
-{
-    iconv_t converter = iconv_open("UTF-8", "MACINTOSH");
-    if (converter == iconv_t(-1))
-        return QString::fromLatin1(bytes);
-    QByteArray out(bytes.size() * 4 + 4, '\0');
-    char* in = const_cast<char*>(bytes.constData());
-    size_t inLeft = size_t(bytes.size());
-    char* outPointer = out.data();
-    size_t outLeft = size_t(out.size());
-    iconv(converter, &in, &inLeft, &outPointer, &outLeft);
-    iconv_close(converter);
-    out.truncate(out.size() - qsizetype(outLeft));
-    return QString::fromUtf8(out);
-}
-
-// UTF-8 when the bytes are valid UTF-8, else Mac Roman.
-QString DecodePage(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? DecodeMacRoman(bytes) : text;
-}
 
 // A waiting GET; the body, or empty without one.
 QByteArray FetchBody(const QString& url, const std::string& userAgent, SInt32 timeoutSeconds)
@@ -196,7 +171,7 @@ QString GetExternalIPAddress(bool refresh, bool resolveName)
     QByteArray body = FetchBody(service, WebEnvironment::UserAgent(), kAddressTimeoutSeconds);
     if (body.isEmpty())
         body = FetchBody(service, kExternalAddressFallbackUserAgent, kAddressTimeoutSeconds);
-    const QString text = DecodePage(body).trimmed();
+    const QString text = DecodeUtf8OrMacRoman(body).trimmed();
     gExternalAddress = IsPlainIPv4(text) ? ResolvedOr(text, resolveName) : kUnknownAddress;
     return gExternalAddress;
 }
@@ -245,7 +220,7 @@ QString GetURLTitle(const QString& url)
     const QByteArray page = LoadPage(url);
     QString title;
     if (!page.isEmpty())
-        title = ExtractBetweenPattern(DecodePage(page), "<title>", "</title>");
+        title = ExtractBetweenPattern(DecodeUtf8OrMacRoman(page), "<title>", "</title>");
     title.replace('/', '-').replace(':', '-');
     title.remove(QChar(0));
     if (!IsUsableName(title))

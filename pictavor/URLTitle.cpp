@@ -6,8 +6,6 @@
 #include "PictavorFiles.h"
 #include "StringExtensions.h"
 
-#include <QStringDecoder>
-
 namespace pictavor {
 
 namespace {
@@ -29,11 +27,7 @@ QString DecodePage(QByteArray bytes, bool cut)
 {
     if (cut)
         bytes.chop(UnfinishedTail(bytes));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return DecodeMacRoman(bytes);
+    return DecodeUtf8OrMacRoman(bytes);
 }
 
 QString DateFallback()
