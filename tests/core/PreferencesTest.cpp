@@ -4,6 +4,7 @@
 
 #include "CFPreferenceDomain.h"
 #include "CFPropertyListReader.h"
+#include "PrivateHome.h"
 
 #include <gtest/gtest.h>
 
@@ -16,22 +17,9 @@
 
 namespace {
 
-// Each test gets its own configuration folders: the user's and the any-user one.
 class Preferences : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(mFolder.isValid());
-        mSavedHome = qgetenv("XDG_CONFIG_HOME");
-        mSavedDirs = qgetenv("XDG_CONFIG_DIRS");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(mFolder.path() + "/user"));
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(mFolder.path() + "/system"));
-    }
-    void TearDown() override
-    {
-        qputenv("XDG_CONFIG_HOME", mSavedHome);
-        qputenv("XDG_CONFIG_DIRS", mSavedDirs);
-    }
+    void SetUp() override { ASSERT_TRUE(mHome.IsValid()); }
 
     // The stored text, or "<null>".
     static std::string Read(const char* key, UInt8 anyUser = 0)
@@ -40,9 +28,7 @@ protected:
         return value ? std::string(value.get()) : std::string("<null>");
     }
 
-    QTemporaryDir mFolder;
-    QByteArray mSavedHome;
-    QByteArray mSavedDirs;
+    PrivateHome mHome;
 };
 
 TEST_F(Preferences, TextValuesRoundTrip)
@@ -106,8 +92,8 @@ TEST_F(Preferences, AKeyOf255BytesIsUsedWhole)
 TEST_F(Preferences, AStoreFailureIsAnsweredAndChangesNothing)
 {
     // A file where the preferences folder belongs: no write can succeed, whoever runs the test.
-    QDir().mkpath(mFolder.path() + "/user");
-    QFile blocker(mFolder.path() + "/user/Brevanto");
+    QDir().mkpath(mHome.ConfigFolder());
+    QFile blocker(mHome.ConfigFolder() + "/Brevanto");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     EXPECT_NE(SetPreference("true", CString256("Log")), noErr);
@@ -120,15 +106,15 @@ TEST_F(Preferences, TheAnyUserFlagReadsThatDomainFirstAndWritesFallBack)
     EXPECT_EQ(Read("Where", 1), "user") << "missing in the any-user domain: the user's value";
 
     ASSERT_EQ(SetPreference("system", CString256("Where"), 1), noErr);
-    EXPECT_TRUE(QFile::exists(mFolder.path() + "/system/Brevanto/org.brevanto.Brevanto.plist"));
+    EXPECT_TRUE(QFile::exists(mHome.SystemConfigFolder() + "/Brevanto/org.brevanto.Brevanto.plist"));
     EXPECT_EQ(Read("Where", 1), "system");
     EXPECT_EQ(Read("Where", 0), "user");
 
     // An any-user folder that cannot hold files: the write lands in the user's domain.
-    QFile blocker(mFolder.path() + "/blocked");
+    QFile blocker(mHome.Path("blocked"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(mFolder.path() + "/blocked"));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(mHome.Path("blocked")));
     ASSERT_EQ(SetPreference("fell back", CString256("Fallback"), 1), noErr);
     EXPECT_EQ(Read("Fallback", 0), "fell back");
     EXPECT_EQ(Read("Fallback", 1), "fell back");

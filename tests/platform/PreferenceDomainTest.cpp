@@ -2,11 +2,14 @@
 // when another process changed it, a corrupt file moved aside, failures reported and harmless.
 #include "CFPreferenceDomain.h"
 #include "CFPropertyListReader.h"
+#include "PrivateHome.h"
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -14,22 +17,9 @@
 
 namespace {
 
-// Each test gets its own configuration folders, so the process-wide file cache starts afresh.
 class PreferenceDomain : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(mFolder.isValid());
-        mSavedHome = qgetenv("XDG_CONFIG_HOME");
-        mSavedDirs = qgetenv("XDG_CONFIG_DIRS");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(mFolder.path() + "/home"));
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(mFolder.path() + "/system:/etc/xdg"));
-    }
-    void TearDown() override
-    {
-        qputenv("XDG_CONFIG_HOME", mSavedHome);
-        qputenv("XDG_CONFIG_DIRS", mSavedDirs);
-    }
+    void SetUp() override { ASSERT_TRUE(mHome.IsValid()); }
 
     static QByteArray Contents(const QString& path)
     {
@@ -43,7 +33,7 @@ protected:
     // True when this process ignores file permissions (root), so permission tests cannot fail.
     bool OverridesPermissions()
     {
-        const QString probe = mFolder.path() + "/probe";
+        const QString probe = mHome.Path("probe");
         QDir().mkpath(probe);
         QFile::setPermissions(probe, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         QFile file(probe + "/x");
@@ -52,17 +42,15 @@ protected:
         return overrides;
     }
 
-    QTemporaryDir mFolder;
-    QByteArray mSavedHome;
-    QByteArray mSavedDirs;
+    PrivateHome mHome;
 };
 
 TEST_F(PreferenceDomain, FilesFollowTheEnvironmentAndTheBundleIdentifier)
 {
     EXPECT_EQ(CFPreferenceDomain::Application().FilePath(),
-              mFolder.path() + "/home/Brevanto/org.brevanto.Brevanto.plist");
+              mHome.ConfigFolder() + "/Brevanto/org.brevanto.Brevanto.plist");
     EXPECT_EQ(CFPreferenceDomain::AnyUserApplication().FilePath(),
-              mFolder.path() + "/system/Brevanto/org.brevanto.Brevanto.plist");
+              mHome.SystemConfigFolder() + "/Brevanto/org.brevanto.Brevanto.plist");
 }
 
 TEST_F(PreferenceDomain, EveryWriteLeavesAFileThatParses)
@@ -86,7 +74,7 @@ TEST_F(PreferenceDomain, EveryWriteLeavesAFileThatParses)
         EXPECT_EQ(domain.CopyValue(write.key), write.value);
     }
     EXPECT_EQ(domain.CopyValue("Empty"), CFPropertyList(QString("")));
-    EXPECT_EQ(QDir(mFolder.path() + "/home/Brevanto").entryList(QDir::Files), QStringList{"org.brevanto.Brevanto.plist"})
+    EXPECT_EQ(QDir(mHome.ConfigFolder() + "/Brevanto").entryList(QDir::Files), QStringList{"org.brevanto.Brevanto.plist"})
         << "no temporary file stays behind";
 }
 
@@ -118,7 +106,7 @@ os.replace(path + '.tmp', path)
 TEST_F(PreferenceDomain, ACorruptFileIsMovedAsideAndTheDomainStartsEmpty)
 {
     const CFPreferenceDomain domain = CFPreferenceDomain::Application();
-    QDir().mkpath(mFolder.path() + "/home/Brevanto");
+    QDir().mkpath(mHome.ConfigFolder() + "/Brevanto");
     const QByteArray corrupt = "<plist><dict><key>Log</key><string>true</dict></plist>";
     for (const QByteArray& bytes : {corrupt, QByteArray("<plist><string>not a dictionary</string></plist>")}) {
         QFile file(domain.FilePath());
@@ -129,10 +117,10 @@ TEST_F(PreferenceDomain, ACorruptFileIsMovedAsideAndTheDomainStartsEmpty)
         EXPECT_FALSE(domain.LastError().isEmpty());
         EXPECT_FALSE(QFile::exists(domain.FilePath()));
     }
-    const QStringList aside = QDir(mFolder.path() + "/home/Brevanto")
+    const QStringList aside = QDir(mHome.ConfigFolder() + "/Brevanto")
                                   .entryList({"org.brevanto.Brevanto.plist.unreadable-*"}, QDir::Files, QDir::Name);
     ASSERT_EQ(aside.size(), 2);
-    EXPECT_EQ(Contents(mFolder.path() + "/home/Brevanto/" + aside.first()), corrupt);
+    EXPECT_EQ(Contents(mHome.ConfigFolder() + "/Brevanto/" + aside.first()), corrupt);
 
     ASSERT_EQ(domain.SetValue("Log", "false"), noErr);
     EXPECT_EQ(Parsed(domain.FilePath()), CFPropertyList(CFPropertyList::Dictionary{{"Log", "false"}}));
@@ -156,7 +144,7 @@ TEST_F(PreferenceDomain, AReadOnlyFolderIsReportedAndKeepsTheOldFile)
     const CFPreferenceDomain domain = CFPreferenceDomain::Application();
     ASSERT_EQ(domain.SetValue("Log", "true"), noErr);
     const QByteArray before = Contents(domain.FilePath());
-    const QString folder = mFolder.path() + "/home/Brevanto";
+    const QString folder = mHome.ConfigFolder() + "/Brevanto";
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
     EXPECT_EQ(domain.SetValue("Log", "false"), permErr);
@@ -172,11 +160,30 @@ TEST_F(PreferenceDomain, AReadOnlyFolderIsReportedAndKeepsTheOldFile)
     EXPECT_EQ(Contents(domain.FilePath()), before);
 }
 
+// A write killed between its temporary file and the rename leaves the temporary behind: the
+// next write clears it away.
+TEST_F(PreferenceDomain, TheNextWriteRemovesAnInterruptedWritesTemporaryFile)
+{
+    const CFPreferenceDomain domain = CFPreferenceDomain::Application();
+    ASSERT_EQ(domain.SetValue("Log", "true"), noErr);
+    const QString leftover = QFileInfo(domain.FilePath()).absolutePath() + "/.brevanto-write-0badf00d";
+    QFile file(leftover);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<?xml");
+    file.flush();
+    file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
+    file.close();
+
+    ASSERT_EQ(domain.SetValue("Log", "false"), noErr);
+    EXPECT_FALSE(QFileInfo::exists(leftover));
+    EXPECT_EQ(Parsed(domain.FilePath()), CFPropertyList(CFPropertyList::Dictionary{{"Log", "false"}}));
+}
+
 TEST_F(PreferenceDomain, ASymbolicLinkStaysALinkAndItsTargetIsReplaced)
 {
     const CFPreferenceDomain domain = CFPreferenceDomain::Application();
-    QDir().mkpath(mFolder.path() + "/home/Brevanto");
-    const QString target = mFolder.path() + "/dotfiles.plist";
+    QDir().mkpath(mHome.ConfigFolder() + "/Brevanto");
+    const QString target = mHome.Path("dotfiles.plist");
     ASSERT_TRUE(QFile::link(target, domain.FilePath()));
     ASSERT_EQ(domain.SetValue("Log", "true"), noErr);
     EXPECT_TRUE(QFileInfo(domain.FilePath()).isSymLink());
