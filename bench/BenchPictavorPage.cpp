@@ -30,7 +30,7 @@ extern char** environ;
 
 namespace {
 
-const std::filesystem::path kSourceRoot = std::filesystem::path(__FILE__).parent_path().parent_path();
+const std::filesystem::path kSourceRoot = BREVANTO_SOURCE_DIR;
 
 std::string PictavorPath()
 {

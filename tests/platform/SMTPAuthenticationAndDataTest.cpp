@@ -20,16 +20,12 @@ protected:
     void TearDown() override { EXPECT_TRUE(AllThreadsEnded()); }
 };
 
-#define REQUIRE_PEER(peer)                                                                      \
-    if (!(peer).IsRunning())                                                                    \
-    GTEST_SKIP() << "the aiosmtpd peer did not start"
-
 } // namespace
 
 TEST_F(SMTPAuthenticationAndDataTest, AuthenticatesWithPlainAndLoginAndRefusesAWrongPassword)
 {
     SmtpServerPeer server({SmtpServerPeer::EMode::plain, {"user:s\xC3\xA9" "cret"}, "PLAIN LOGIN"});
-    REQUIRE_PEER(server);
+    ASSERT_TRUE(server.IsRunning()) << "the aiosmtpd peer did not start";
     struct Case {
         LSMTPConnection::EAuthMechanism mechanism;
         const char* password;
@@ -78,7 +74,7 @@ TEST_F(SMTPAuthenticationAndDataTest, AuthenticatesWithPlainAndLoginAndRefusesAW
 TEST_F(SMTPAuthenticationAndDataTest, TheServerReceivesTheCanonicalBytes)
 {
     SmtpServerPeer server({SmtpServerPeer::EMode::plain, {}, ""});
-    REQUIRE_PEER(server);
+    ASSERT_TRUE(server.IsRunning()) << "the aiosmtpd peer did not start";
     const QByteArray source = "Subject: dots\r\n\r\n.\n..x\r\n.\rlone CR\rbare LF\n\tTab \xE9t\xE9\r\n"
                               "last line without end";
     const QByteArray expected = "Subject: dots\r\n\r\n.\r\n..x\r\n.\r\nlone CR\r\nbare LF\r\n\tTab \xE9t\xE9\r\n"
