@@ -1,6 +1,6 @@
 // CFile: the toolbox file class made from an FSRef or a POSIX path. A path that names no item
-// yet still gives a specification when its folder exists, so the file can then be created;
-// otherwise the specification stays empty and every fork operation fails with paramErr.
+// yet still gives a folder-and-name record (FSSpec) when its folder exists, so the file can then
+// be created; otherwise the record stays empty and every fork operation fails with paramErr.
 // One thread at a time works on an object.
 #pragma once
 

@@ -1,5 +1,5 @@
 // FileRefUtilities: the program's small helpers over file references: conversions between
-// references, specifications, POSIX paths and the (volume, directory ID, name) triple, the
+// references, folder-and-name records (FSSpec), POSIX paths and the (volume, directory ID, name) triple, the
 // existence test, an item's name, node ID, fork sizes and Finder information, and the sorted
 // listing of a folder.
 //
@@ -64,5 +64,5 @@ OSErr GetFinderInfo(const FSRef* ref, FileInfo* info, ExtendedFileInfo* extended
 // modification time moved while it was listed. On failure the list is empty and the count 0.
 OSErr GetFolderItems(const FSRef* folder, std::vector<FSRef>* items, ItemCount* count, Boolean* changed);
 
-// The parent directory ID of a specification (its folder's number); 1 for the volume itself.
+// The parent directory ID of an FSSpec (its folder's number); 1 for the volume itself.
 SInt32 FSSpecParentID(const FSSpec& spec);

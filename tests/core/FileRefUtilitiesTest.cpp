@@ -1,4 +1,4 @@
-// The file-reference helpers, the specification helpers and the Finder-request stand-ins over
+// The file-reference helpers, the folder-and-name record helpers and the Finder-request stand-ins over
 // a real folder: listings, fork sizes, Finder information, directory IDs and HFS paths.
 #include "AppleEventHelpers.h"
 #include "DirectoryIDs.h"
@@ -187,7 +187,7 @@ TEST_F(FileRefTest, DirectoryIDsMapBackToTheirItems)
               QString::fromUtf8("caf\u00e9.txt"));
 }
 
-TEST_F(FileRefTest, FullHFSPathsOfSpecifications)
+TEST_F(FileRefTest, FullHFSPathsOfRecords)
 {
     QDir(dir.path()).mkdir("Folder");
     Make("Folder/file.txt");

@@ -133,7 +133,7 @@ TEST(FileManager, SameItemMeansSameDeviceAndInode)
     EXPECT_TRUE(FSRefExists(a));
 }
 
-TEST(FileManager, ParentNameAndSpecification)
+TEST(FileManager, ParentNameAndRecord)
 {
     FileTestFolder folder;
     folder.Put("doc.txt", "");
