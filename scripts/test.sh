@@ -15,12 +15,14 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch"/{home,config,runtime,tmp}
 chmod 700 "$scratch/runtime"
 
-inner="ip link set lo up && cd '$build' && exec ctest --output-on-failure -j $(nproc) $*"
+# The build folder and the ctest arguments reach the inner shell as its own arguments ($0, $@),
+# never pasted into its command text: spaces and quotes in them stay what they are.
+inner='ip link set lo up && cd "$0" && exec ctest --output-on-failure -j "$(nproc)" "$@"'
 unshare_args=(--net)
 [[ $(id -u) -eq 0 ]] || unshare_args=(--user --map-root-user --net)
 set +e
 env QT_QPA_PLATFORM=offscreen HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
     XDG_RUNTIME_DIR="$scratch/runtime" TMPDIR="$scratch/tmp" \
-    unshare "${unshare_args[@]}" bash -c "$inner"
+    unshare "${unshare_args[@]}" bash -c "$inner" "$build" "$@"
 status=$?
 exit $status
