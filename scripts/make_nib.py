@@ -175,9 +175,11 @@ def mailer():
               ("Reveal Import File", "SHOW"), ("Remove Import...", "RMVe")]),
           STRETCH),
         C("Caption", "CNTL", 114, "ImportSourceCaption", text=" "),
-        H(C("ProgressBar", "IPRT", 0, "ImportProgressBar"), C("Arrows", "SPNR", 0, "ImportArrows"),
-          C("Button", "SipT", 0, "ImportStopButton", text="Stop", cmd="SipT")),
-        C("Caption", "PSTM", 0, "ImportStatusCaption"),
+        # The import panel: hidden until an import runs (the importer shows it).
+        H(C("ProgressBar", "IPRT", 0, "ImportProgressBar", props={"visible": False}),
+          C("Arrows", "SPNR", 0, "ImportArrows"),
+          C("Button", "SipT", 0, "ImportStopButton", text="Stop", cmd="SipT", props={"visible": False})),
+        C("Caption", "PSTM", 0, "ImportStatusCaption", props={"visible": False}),
         H(C("CheckBox", "CNTL", 107, "AddToGroupCheckBox", text="Add to group"),
           C("Caption", "CNTL", 132, "ImportCountCaption", text="0/0"), STRETCH,
           Btn("Select Recipients...", "SIRT")),
@@ -741,8 +743,10 @@ class Writer:
             self.prop(el, "title", w.text, stdset=False)
             self.prop(el, "flat", True)
         if w.kind == "Arrows":
+            # Busy arrows animate while visible: hidden until the work they show runs.
             self.prop(el, "maximum", 0)
             self.prop(el, "textVisible", False)
+            self.prop(el, "visible", False)
         if w.kind == "ProgressBar":
             self.prop(el, "textVisible", False)
         for key, value in w.props.items():
