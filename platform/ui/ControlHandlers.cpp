@@ -1,5 +1,6 @@
 #include "ControlHandlers.h"
 
+#include "ControlValues.h"
 #include "SearchField.h"
 
 #include <QAbstractButton>
@@ -80,7 +81,7 @@ void ControlHandlers::ConnectSignals()
     if (auto* popup = qobject_cast<QComboBox*>(mControl))
         connect(popup, &QComboBox::activated, this,
                 [this](int index) { Deliver(ControlEventKind::hit, SInt16(index + 1)); });
-    if (auto* tabs = qobject_cast<QTabBar*>(mControl)) {
+    if (QTabBar* tabs = TabBarOf(mControl)) {
         connect(tabs, &QTabBar::tabBarClicked, this, [this, tabs](int index) {
             if (index < 0)
                 return;

@@ -17,6 +17,7 @@
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -61,13 +62,22 @@ QString PropertyName(OSType inCreator, OSType inTag)
 }
 } // namespace
 
+QTabBar* TabBarOf(ControlRef inControl)
+{
+    if (auto* tabs = qobject_cast<QTabBar*>(inControl))
+        return tabs;
+    if (auto* widget = qobject_cast<QTabWidget*>(inControl))
+        return widget->tabBar();
+    return nullptr;
+}
+
 SInt32 GetControl32BitValue(ControlRef inControl)
 {
     if (!inControl)
         return 0;
     if (auto* popup = qobject_cast<QComboBox*>(inControl))
         return popup->currentIndex() + 1;
-    if (auto* tabs = qobject_cast<QTabBar*>(inControl))
+    if (QTabBar* tabs = TabBarOf(inControl))
         return tabs->currentIndex() + 1;
     if (auto* check = qobject_cast<QCheckBox*>(inControl))
         return check->checkState() == Qt::PartiallyChecked ? 2 : check->isChecked() ? 1 : 0;
@@ -90,7 +100,7 @@ void SetControl32BitValue(ControlRef inControl, SInt32 inValue)
         return;
     if (auto* popup = qobject_cast<QComboBox*>(inControl)) {
         popup->setCurrentIndex(inValue >= 1 && inValue <= popup->count() ? inValue - 1 : -1);
-    } else if (auto* tabs = qobject_cast<QTabBar*>(inControl)) {
+    } else if (QTabBar* tabs = TabBarOf(inControl)) {
         tabs->setCurrentIndex(inValue >= 1 && inValue <= tabs->count() ? inValue - 1 : -1);
     } else if (auto* check = qobject_cast<QCheckBox*>(inControl)) {
         check->setCheckState(inValue == 2 ? Qt::PartiallyChecked : inValue ? Qt::Checked : Qt::Unchecked);
@@ -156,7 +166,7 @@ SInt32 GetControl32BitMaximum(ControlRef inControl)
     const QVariant stored = inControl->property(kMaximumProperty);
     if (stored.isValid())
         return stored.toInt();
-    if (auto* tabs = qobject_cast<QTabBar*>(inControl))
+    if (QTabBar* tabs = TabBarOf(inControl))
         return tabs->count();
     return CountPopupItems(inControl);
 }

@@ -1,5 +1,6 @@
 // ControlValues: the values and looks of a control, by the names the window code calls them.
-// Values by kind: popups (QComboBox) and tabs (QTabBar) are 1-based with 0 for none; check boxes
+// Values by kind: popups (QComboBox) and tabs (QTabBar, or the bar of a QTabWidget) are 1-based
+// with 0 for none; check boxes
 // 0/1 (2 mixed); progress bars, sliders and spin boxes their value; a pull-down (a bevel button
 // with a menu) its last chosen item, and setting it (to 1) resets it. A popup's range is 1 to its
 // item count unless set (SetPopupMenuRange on an empty menu gives 0/0). Popup items are a
@@ -14,6 +15,12 @@
 #include <QIcon>
 #include <QRect>
 #include <QString>
+
+class QTabBar;
+
+// The tab bar of a tab control: the control itself, or the bar of a tab widget (whose pages
+// follow it); null for any other control.
+QTabBar* TabBarOf(ControlRef inControl);
 
 SInt32 GetControl32BitValue(ControlRef inControl);
 void SetControl32BitValue(ControlRef inControl, SInt32 inValue);

@@ -1,6 +1,7 @@
 #include "HelpTags.h"
 
 #include "CFPropertyList.h"
+#include "ControlValues.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -43,8 +44,8 @@ protected:
         auto* control = static_cast<QWidget*>(inWatched);
         auto* help = static_cast<QHelpEvent*>(inEvent);
         SInt16 part = 0;
-        if (auto* tabs = qobject_cast<QTabBar*>(control))
-            part = SInt16(tabs->tabAt(help->pos()) + 1);
+        if (QTabBar* tabs = TabBarOf(control))
+            part = SInt16(tabs->tabAt(tabs->mapFrom(control, help->pos())) + 1);
         const QString tag = mCallback(part);
         if (tag.isEmpty())
             QToolTip::hideText();

@@ -5,7 +5,11 @@
 #include "ControlHandlers.h"
 #include "ControlValues.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QTabWidget>
 
 namespace {
 
@@ -46,6 +50,68 @@ TEST_F(MailingWindowTest, TabHitSwapsPanesAndMarksTheWindowOnlyForANewValue)
               "Use the \"Group\" tab to specify the recipients using Address Book groups.");
     EXPECT_EQ(CBrevantoWindow::SenderTabHelp(3), " ");
     EXPECT_TRUE(CBrevantoWindow::SenderTabHelp(0).isEmpty());
+}
+
+// The tab controls of the nib are tab widgets: a click on a tab is heard, shows its own page,
+// is stored when the window closes, and a new window opens on the stored tab.
+TEST_F(MailingWindowTest, AClickedTabIsShownStoredAndReopened)
+{
+    const struct {
+        ControlRole tabs, secondPane;
+        const char* key;
+        SInt32 CBrevantoWindow::*stored;
+    } cases[] = {
+        {ControlRole::RecipientsTabs, ControlRole::RecipientsImportPane, kRecipientsTabValueKey,
+         &CBrevantoWindow::mRecipientsTab},
+        {ControlRole::SenderTabs, ControlRole::SenderManualPane, kSenderTabValueKey, &CBrevantoWindow::mSenderTab},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        auto* window = new CBrevantoWindow();
+        window->GetMainWindow()->show();
+        auto* tabs = qobject_cast<QTabWidget*>(window->Control(c.tabs));
+        ASSERT_NE(tabs, nullptr);
+        QTabBar* bar = tabs->tabBar();
+        const QPoint at = bar->tabRect(1).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(bar, &press);
+        QApplication::sendEvent(bar, &release);
+
+        EXPECT_EQ(window->*c.stored, 2);
+        EXPECT_EQ(GetControl32BitValue(tabs), 2);
+        EXPECT_EQ(tabs->currentWidget(), window->Control(c.secondPane));
+        EXPECT_TRUE(window->Control(c.secondPane)->isVisible());
+        window->Cleanup();
+        DeleteQueued();
+        EXPECT_EQ(ReadNumber(c.key, 0), 2);
+
+        auto* reopened = new CBrevantoWindow();
+        auto* reopenedTabs = qobject_cast<QTabWidget*>(reopened->Control(c.tabs));
+        ASSERT_NE(reopenedTabs, nullptr);
+        EXPECT_EQ(reopenedTabs->currentIndex(), 1);
+        EXPECT_EQ(reopenedTabs->currentWidget(), reopened->Control(c.secondPane));
+        reopened->Cleanup();
+        DeleteQueued();
+    }
+}
+
+// The import panel (bar, busy arrows, Stop, status) appears only while an import runs: on the
+// Import tab with no import, none of it is on screen (the busy arrows would animate for ever).
+TEST_F(MailingWindowTest, TheImportPanelIsHiddenWhileNoImportRuns)
+{
+    auto* window = new CBrevantoWindow();
+    window->GetMainWindow()->show();
+    SetControl32BitValue(window->Control(ControlRole::RecipientsTabs), 2);
+    ASSERT_TRUE(window->Control(ControlRole::RecipientsImportPane)->isVisible());
+    for (ControlRole role : {ControlRole::ImportProgressBar, ControlRole::ImportArrows, ControlRole::ImportStopButton,
+                             ControlRole::ImportStatusCaption}) {
+        ControlRef control = window->Control(role);
+        ASSERT_NE(control, nullptr);
+        EXPECT_FALSE(control->isVisible()) << control->objectName().toStdString();
+    }
 }
 
 TEST_F(MailingWindowTest, SenderComesFromTheMeCardOrTheManualFields)
