@@ -22,6 +22,7 @@
 #include "CText.h"
 #include "ControlMap.h"
 #include "LCommander.h"
+#include "MergeFieldValues.h"
 #include "UITypes.h"
 
 #include <QMap>
@@ -214,6 +215,10 @@ public:
     QString GetCharsetName() const override;
     SInt32 GetPriorityValue() const override;
     void ExpandMergeTags(CText& ioText) override;
+    // One merge tag's value (flag 0: quoted); true for a registered field or a script file.
+    bool ResolveMergeTag(UInt8 inFlag, const QByteArray& inName, CText& out);
+    // "__" + field name in a script becomes the field's value as a string literal.
+    void SubstituteMergeVariables(CText& ioScript);
     QString GetRecipientFirstName(SInt32 inIndex) const override;
     QString GetRecipientLastName(SInt32 inIndex) const override;
     QString GetRecipientEmail(SInt32 inIndex) const override;
@@ -243,6 +248,7 @@ public:
     UInt8 mEditorTextNotLoaded[3] = {1, 1, 1};
     CList<DeliveredRecipient> mDeliveryResults;
     QString mUniqueName;                // creation date and time
+    MergeRecipient mMergeRecipient;     // whom the message being made is for
     SInt64 mScheduledTime = 0;          // seconds since 1904; 0 = none
     UInt8 mSending = 0;
     UInt8 mUseOrganization = 0;

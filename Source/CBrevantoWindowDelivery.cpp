@@ -62,8 +62,6 @@ SInt32 CBrevantoWindow::GetPriorityValue() const
     return value == 3 || value < 1 || value > 5 ? 0 : value;
 }
 
-void CBrevantoWindow::ExpandMergeTags(CText&) {}
-
 QString CBrevantoWindow::GetRecipientFirstName(SInt32) const { return QString(); }
 QString CBrevantoWindow::GetRecipientLastName(SInt32) const { return QString(); }
 QString CBrevantoWindow::GetRecipientEmail(SInt32) const { return QString(); }

@@ -27,6 +27,8 @@ void StopMessageMonitor() { gListenerRunning = false; }
 
 bool IsMessageMonitorRunning() { return gListenerRunning; }
 
+QString CopyMessageMonitorHostAndPort() { return QString(); }
+
 void ToggleMessageMonitor(bool inQuiet)
 {
     if (!gEnvironment)

@@ -7,6 +7,8 @@
 
 #include "MacTypes.h"
 
+#include <QString>
+
 class CBrevantoApp;
 class QWidget;
 
@@ -16,6 +18,8 @@ void OpenMessageMonitorStore(CBrevantoApp& inApplication);
 OSStatus StartMessageMonitor(SInt32 inRequestCount);
 void StopMessageMonitor();
 bool IsMessageMonitorRunning();
+// The listener's "host:port" for the tracking image; empty: no listener address known.
+QString CopyMessageMonitorHostAndPort();
 // Starts or stops the listener by the environment's monitor flag, inverts the flag, updates the
 // menu mark, shows the ON/OFF alert unless quiet and stores "true" or "false" under
 // "MessageMonitor".

@@ -5,6 +5,7 @@
 // non-zero with a message. SIGINT and SIGTERM (a logout) ask the instance to quit.
 #include "CBrevantoApp.h"
 #include "InstanceChannel.h"
+#include "MergeFieldValues.h"
 #include "ProgramRequests.h"
 
 #include <QCoreApplication>
@@ -42,6 +43,7 @@ int HandOver(const QString& inFolder, const std::vector<AppleEvent>& inEvents)
 
 int main(int argc, char** argv)
 {
+    InstallMergeFieldValues(); // before the application builds the environment's merge fields
     CBrevantoApp app(&argc, argv);
     const ProgramRequests::Invocation invocation =
         ProgramRequests::FromArguments(QCoreApplication::arguments().mid(1), QDir::currentPath());

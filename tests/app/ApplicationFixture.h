@@ -6,6 +6,7 @@
 #include "CBrevantoApp.h"
 #include "CBrevantoWindow.h"
 #include "CCleanupObject.h"
+#include "MergeFieldValues.h"
 #include "CEnvironment.h"
 #include "LMainContext.h"
 #include "Launcher.h"
@@ -47,6 +48,7 @@ protected:
     void SetUp() override
     {
         LMainContext::Get();
+        InstallMergeFieldValues();
         QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Brevanto/org.brevanto.Brevanto.plist");
         presenter = std::make_unique<ScriptedPresenter>();
         presenter->SetFailureHandler([](const QString& inMessage) { ADD_FAILURE() << inMessage.toStdString(); });

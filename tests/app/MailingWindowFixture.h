@@ -5,6 +5,7 @@
 
 #include "CBrevantoWindow.h"
 #include "CCleanupObject.h"
+#include "MergeFieldValues.h"
 #include "ControlLookup.h"
 #include "DocumentSeams.h"
 #include "LQtApplication.h"
@@ -30,6 +31,7 @@ protected:
     void SetUp() override
     {
         LQtApplication::Instance();
+        InstallMergeFieldValues();
         mPresenter = std::make_unique<ScriptedPresenter>();
         mPresenter->SetFailureHandler([](const QString& inMessage) { ADD_FAILURE() << inMessage.toStdString(); });
         WindowAttributes::SetMainDisplaySize(QSize(1280, 800));
