@@ -2,7 +2,10 @@
 
 #include "CBrevantoWindow.h"
 #include "ControlHandlers.h"
+#include "ControlValues.h"
+#include "Preferences.h"
 #include "SheetController.h"
+#include "SystemLookups.h"
 #include "WindowEvents.h"
 
 #include <QWidget>
@@ -49,7 +52,29 @@ OSStatus CBrevantoWindow::HandlePlainTextAlternativeEvent(WindowEvent&) { return
 OSStatus CBrevantoWindow::HandleReplaceAppendEvent(WindowEvent&) { return eventNotHandledErr; }
 OSStatus CBrevantoWindow::HandleConfirmSheetEvent(WindowEvent&) { return eventNotHandledErr; }
 OSStatus CBrevantoWindow::HandleGroupSheetEvent(WindowEvent&) { return eventNotHandledErr; }
-OSStatus CBrevantoWindow::HandleNoMeCardEvent(WindowEvent&) { return eventNotHandledErr; }
+// The no-me-card sheet: OK and "Open Contacts" hide it; its check box is stored at once ("0":
+// not shown again; unchecking it shows the sheet again next time).
+OSStatus CBrevantoWindow::HandleNoMeCardEvent(WindowEvent& ioEvent)
+{
+    if (ioEvent.kind != WindowEventKind::commandProcess)
+        return eventNotHandledErr;
+    switch (ioEvent.command) {
+    case 'ok  ':
+        SheetController::HideSheetWindow(Window(ENibWindow::noMeCard));
+        return noErr;
+    case 'BOOK':
+        SheetController::HideSheetWindow(Window(ENibWindow::noMeCard));
+        LaunchSystemApp("Contacts.app");
+        return noErr;
+    case 'show':
+        SetPreference(GetControl32BitValue(ioEvent.control) == 1 ? "0" : "1", CString256("Show No Me Card Alert"));
+        return noErr;
+    case 'HELP':
+        return noErr;
+    default:
+        return eventNotHandledErr;
+    }
+}
 OSStatus CBrevantoWindow::HandleFindFieldEvent(ControlEvent&) { return eventNotHandledErr; }
 
 void CBrevantoWindow::SelectRecipientsTab(SInt32 inValue)

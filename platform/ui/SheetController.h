@@ -2,8 +2,10 @@
 // blocking: ShowSheetWindow returns at once and the sheet's controls report through its own
 // handler. A sheet is built once and shown and hidden as often as needed. A second sheet shown
 // on the same window stacks: it becomes modal to the sheet on top. The parent's handler hears
-// "sheet opening" first. Escape never hides a sheet by itself: it presses the sheet's cancel
-// button ('not!' or 'CNCL') when there is one. GUI thread only.
+// "sheet opening" first. A shown sheet sits attached to its window: no frame, centred on the
+// top edge of the window's content, following the window. Its keys press its buttons: Return
+// the default button, Escape the cancel button ('not!' or 'CNCL'), or the default button of a
+// sheet without one; a sheet never hides by itself. GUI thread only.
 #pragma once
 
 #include "UITypes.h"

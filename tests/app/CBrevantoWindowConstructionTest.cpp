@@ -13,7 +13,9 @@
 #include "ToolboxCommands.h"
 #include "SheetController.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QWidget>
 #include <QFile>
 #include <QFileInfo>
@@ -105,6 +107,68 @@ TEST_F(MailingWindowTest, NoMeCardSheetFollowsItsPreference)
     DocumentSeams::SetMeCard(DocumentSeams::MeCard{"Ann Lee", "", {"ann@example.com"}});
     auto* window = new CBrevantoWindow();
     EXPECT_FALSE(SheetController::IsSheetShown(window->Window(CBrevantoWindow::ENibWindow::noMeCard)));
+}
+
+// The no-me-card sheet as a user meets it: attached at the top edge of its shown window, OK,
+// Return and Escape each put it away, and its check box, once ticked, keeps it from the next
+// window (untick it and it comes back).
+TEST_F(MailingWindowTest, TheNoMeCardSheetIsAnsweredByItsButtonsKeysAndCheckBox)
+{
+    const auto openWindow = [](bool* shown) {
+        auto* window = new CBrevantoWindow();
+        window->GetMainWindow()->setGeometry(200, 150, 760, 470);
+        window->GetMainWindow()->show();
+        *shown = SheetController::IsSheetShown(window->Window(CBrevantoWindow::ENibWindow::noMeCard));
+        return window;
+    };
+    const auto press = [](QWidget* target, int key) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &down);
+    };
+    const auto button = [](WindowRef sheet, const char* name) {
+        return sheet->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    };
+    SetPreference(nullptr, CString256(kShowNoMeCardAlertKey));
+
+    for (const char* how : {"OK", "Return", "Escape"}) {
+        SCOPED_TRACE(how);
+        bool shown = false;
+        CBrevantoWindow* window = openWindow(&shown);
+        WindowRef sheet = window->Window(CBrevantoWindow::ENibWindow::noMeCard);
+        ASSERT_TRUE(shown);
+        WindowRef main = window->GetMainWindow();
+        const QRect content(main->mapToGlobal(QPoint(0, 0)), main->size());
+        EXPECT_EQ(sheet->geometry().top(), content.top());
+        EXPECT_EQ(sheet->geometry().center().x(), content.center().x());
+        if (QString(how) == "OK")
+            button(sheet, "button_ok__")->click();
+        else
+            press(sheet, QString(how) == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+        EXPECT_FALSE(SheetController::IsSheetShown(sheet));
+        window->Cleanup();
+        DeleteQueued();
+    }
+
+    bool shown = false;
+    CBrevantoWindow* window = openWindow(&shown);
+    WindowRef sheet = window->Window(CBrevantoWindow::ENibWindow::noMeCard);
+    button(sheet, "show:0")->click();
+    button(sheet, "button_ok__")->click();
+    EXPECT_EQ(ReadNumber(kShowNoMeCardAlertKey, 1), 0);
+    window->Cleanup();
+    DeleteQueued();
+    window = openWindow(&shown);
+    EXPECT_FALSE(shown) << "ticked: not shown again";
+    window->Cleanup();
+    DeleteQueued();
+
+    SetPreference("1", CString256(kShowNoMeCardAlertKey));
+    window = openWindow(&shown);
+    ASSERT_TRUE(shown);
+    sheet = window->Window(CBrevantoWindow::ENibWindow::noMeCard);
+    button(sheet, "show:0")->click();
+    button(sheet, "show:0")->click();
+    EXPECT_EQ(ReadNumber(kShowNoMeCardAlertKey, 0), 1) << "unticked again: shown next time";
 }
 
 TEST_F(MailingWindowTest, CharsetPopupIsSortedWithUnicodeChosenUnlessADefaultIsRemembered)
