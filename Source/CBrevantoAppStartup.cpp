@@ -10,6 +10,7 @@
 #include "CFBundle.h"
 #include "CFileItems.h"
 #include "CLiveResizeAttachment.h"
+#include "CMessageMonitorWindow.h"
 #include "CRecentItems.h"
 #include "CYieldAttachment.h"
 #include "CommandRouter.h"
@@ -21,7 +22,7 @@
 #include "LExceptionReporter.h"
 #include "MenuBar.h"
 #include "NibLoader.h"
-#include "MonitorSeams.h"
+#include "MessageMonitor.h"
 #include "NetworkChecks.h"
 #include "PreferenceGetters.h"
 #include "Preferences.h"
@@ -266,10 +267,10 @@ void CBrevantoApp::LoadVersionString()
 void CBrevantoApp::StartMessageMonitorIfWanted()
 {
     gEnvironment->monitorOn = 0;
-    if (SettingIs(ReadSetting(kMessageMonitorKey), "true")) {
-        gEnvironment->monitorOn = 1;
-        StartMessageMonitor(kMonitorRequestCount);
-    }
+    // A start that fails (the port is taken) leaves the monitor off; the setting stays for the
+    // next launch.
+    if (SettingIs(ReadSetting(kMessageMonitorKey), "true"))
+        gEnvironment->monitorOn = StartMessageMonitor(kMonitorRequestCount) == noErr;
     UpdateMessageMonitorMenuMark();
 }
 
@@ -349,10 +350,13 @@ CRevertWindow* CBrevantoApp::TakeWindowToReopen()
 void CBrevantoApp::CleanUp()
 {
     StopMessageMonitor();
+    CloseMessageMonitorStore();
     if (mRefreshTimer) {
         RemoveEventLoopTimer(mRefreshTimer);
         mRefreshTimer = nullptr;
     }
+    if (gMessageMonitorWindow)
+        gMessageMonitorWindow->Cleanup();
     delete gMessageMonitorWindow;
     gMessageMonitorWindow = nullptr;
     mWindowWatch.reset();

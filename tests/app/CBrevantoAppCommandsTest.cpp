@@ -4,11 +4,12 @@
 #include "ApplicationFixture.h"
 
 #include "CFileItems.h"
+#include "CMessageMonitorWindow.h"
 #include "CommandRouter.h"
 #include "FileManager.h"
 #include "LException.h"
 #include "MenuBar.h"
-#include "MonitorSeams.h"
+#include "MessageMonitor.h"
 #include "NibLoader.h"
 #include "PreferenceGetters.h"
 
@@ -88,6 +89,8 @@ TEST_F(CommandsTest, ObeyCommandAnswers)
     presenter->QueueChooseOneFile(std::nullopt); // 'IPRT'
     presenter->QueueAlert(1);                    // 'MsgM'
     presenter->QueueAlert(1);                    // 'SIMS'
+    presenter->QueueOpenFile(std::nullopt);      // 'OPNL'
+    presenter->QueueAlert(2);                    // 'ROLL'
     const struct {
         CommandT command;
         bool answer;

@@ -4,9 +4,10 @@
 #include "ApplicationFixture.h"
 
 #include "CFileItems.h"
+#include "CMessageMonitorWindow.h"
 #include "FileManager.h"
 #include "MenuBar.h"
-#include "MonitorSeams.h"
+#include "MessageMonitor.h"
 #include "PreferenceGetters.h"
 
 #include <QAction>

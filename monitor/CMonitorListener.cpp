@@ -1,0 +1,229 @@
+#include "CMonitorListener.h"
+
+#include "ConnectionSocket.h"
+#include "ListeningSocket.h"
+#include "RunOnMainContext.h"
+
+#include <QDateTime>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <pthread.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kThreadStack = 256 * 1024;
+constexpr std::size_t kReadChunk = 4096;
+constexpr std::int64_t kRefusalReportSpacingMs = 60'000;
+
+std::atomic<std::uint64_t> gRefused {0};
+std::atomic<std::int64_t> gLastRefusalReport {0};
+std::atomic<std::uint64_t> gRefusedAtLastReport {0};
+
+std::int64_t NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// One line a minute at most, with the count only: a refused request's bytes are never logged.
+void CountRefusal()
+{
+    const std::uint64_t total = ++gRefused;
+    const std::int64_t now = NowMs();
+    std::int64_t last = gLastRefusalReport.load();
+    if (last != 0 && now - last < kRefusalReportSpacingMs)
+        return;
+    if (!gLastRefusalReport.compare_exchange_strong(last, now))
+        return;
+    const std::uint64_t since = total - gRefusedAtLastReport.exchange(total);
+    std::fprintf(stderr, "The Message Monitor closed %llu request(s) it could not accept.\n",
+                 static_cast<unsigned long long>(since));
+}
+
+} // namespace
+
+std::uint64_t MonitorRefusedRequests() { return gRefused.load(); }
+
+// What the main thread and the connection threads share. Threads hold it by reference count, so
+// it outlives a listener that went while they end.
+struct CMonitorListener::Shared {
+    Setup setup;
+    mutable std::mutex mutex;
+    std::condition_variable threadEnded;
+    std::map<std::uint64_t, std::shared_ptr<ConnectionSocket>> connections; // by serial number
+    std::uint64_t nextSerial = 0;
+    int mostLive = 0;
+    ListeningSocket* socket = nullptr; // main thread only; null once closed
+
+    // Main thread: accept again when a thread ended below the cap.
+    void ResumeAccepting()
+    {
+        bool below;
+        {
+            std::lock_guard lock(mutex);
+            below = int(connections.size()) < setup.limits.maxConnections;
+        }
+        if (socket && below)
+            socket->SetAccepting(true);
+    }
+};
+
+namespace {
+
+struct ConnectionJob {
+    std::shared_ptr<CMonitorListener::Shared> shared;
+    std::uint64_t serial;
+    std::shared_ptr<ConnectionSocket> socket;
+};
+
+double SecondsSince1970() { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }
+
+// Reads one request within the limits and sends its reply; a refused or broken request gets
+// none.
+void Serve(const ConnectionJob& job)
+{
+    using Clock = ConnectionSocket::Clock;
+    const auto& setup = job.shared->setup;
+    const auto& limits = setup.limits;
+    const Clock::time_point end = Clock::now() + limits.total;
+    MonitorRequest request(limits.request);
+    char buffer[kReadChunk];
+    for (;;) {
+        std::size_t count = 0;
+        const auto deadline = std::min(end, Clock::now() + limits.idle);
+        if (job.socket->ReadSome(buffer, sizeof buffer, count, deadline) != ConnectionSocket::Result::Data) {
+            if (request.ReceivedBytes() > 0)
+                CountRefusal(); // cut off, timed out or broken before its end
+            return;
+        }
+        const MonitorVerdict verdict = request.Append(std::string_view(buffer, count));
+        if (verdict == MonitorVerdict::Refused) {
+            CountRefusal();
+            return;
+        }
+        if (verdict == MonitorVerdict::Complete)
+            break;
+    }
+    const MonitorReplyKind kind = request.Kind();
+    const std::string* reply = setup.replies->ReplyFor(kind);
+    if (!reply)
+        return; // no image to send: closed at once, nothing recorded
+    if (kind == MonitorReplyKind::Hit && setup.queue) {
+        if (setup.queue->Push({DecodeMonitorHit(request.Text()), SecondsSince1970()}) && setup.hitQueued)
+            setup.hitQueued();
+    }
+    if (job.socket->WriteAll(*reply, Clock::now() + limits.write))
+        job.socket->CloseAfterReply();
+}
+
+void* RunConnection(void* argument)
+{
+    std::unique_ptr<ConnectionJob> job(static_cast<ConnectionJob*>(argument));
+    Serve(*job);
+    auto shared = job->shared;
+    job->socket.reset();
+    bool wasAtCap;
+    {
+        std::lock_guard lock(shared->mutex);
+        wasAtCap = int(shared->connections.size()) >= shared->setup.limits.maxConnections;
+        shared->connections.erase(job->serial); // the socket closes here, if not before
+        shared->threadEnded.notify_all();
+    }
+    if (wasAtCap)
+        RunOnMainContext([shared] { shared->ResumeAccepting(); });
+    return nullptr;
+}
+
+} // namespace
+
+CMonitorListener::CMonitorListener(Setup setup) : mShared(std::make_shared<Shared>())
+{
+    mShared->setup = std::move(setup);
+}
+
+CMonitorListener::~CMonitorListener() { Close(); }
+
+int CMonitorListener::Open(std::uint16_t port)
+{
+    Close();
+    mSocket = std::make_unique<ListeningSocket>();
+    const int error = mSocket->Listen(port, [this](int descriptor, const std::string&) { Accept(descriptor); });
+    if (error) {
+        return error;
+    }
+    mShared->socket = mSocket.get();
+    return 0;
+}
+
+void CMonitorListener::Accept(int descriptor)
+{
+    auto socket = std::make_shared<ConnectionSocket>(descriptor);
+    auto* job = new ConnectionJob {mShared, 0, socket};
+    bool atCap;
+    {
+        std::lock_guard lock(mShared->mutex);
+        job->serial = ++mShared->nextSerial;
+        mShared->connections.emplace(job->serial, socket);
+        const int live = int(mShared->connections.size());
+        mShared->mostLive = std::max(mShared->mostLive, live);
+        atCap = live >= mShared->setup.limits.maxConnections;
+    }
+    if (atCap)
+        mSocket->SetAccepting(false);
+
+    pthread_attr_t attributes;
+    pthread_t thread;
+    bool started = false;
+    if (pthread_attr_init(&attributes) == 0) {
+        pthread_attr_setstacksize(&attributes, kThreadStack);
+        pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+        started = pthread_create(&thread, &attributes, &RunConnection, job) == 0;
+        pthread_attr_destroy(&attributes);
+    }
+    if (started)
+        return;
+    // No thread: the peer is closed at once and the record goes.
+    const std::uint64_t serial = job->serial;
+    delete job;
+    socket.reset();
+    {
+        std::lock_guard lock(mShared->mutex);
+        mShared->connections.erase(serial);
+    }
+    mSocket->SetAccepting(true);
+}
+
+void CMonitorListener::Close()
+{
+    if (!mSocket)
+        return;
+    mSocket->Close();
+    mShared->socket = nullptr;
+    std::unique_lock lock(mShared->mutex);
+    for (auto& [serial, socket] : mShared->connections)
+        socket->Shutdown();
+    mShared->threadEnded.wait(lock, [&] { return mShared->connections.empty(); });
+    lock.unlock();
+    mSocket.reset();
+}
+
+std::uint16_t CMonitorListener::Port() const { return mSocket ? mSocket->BoundPort() : 0; }
+
+std::string CMonitorListener::ErrorText() const { return mSocket ? mSocket->ErrorText() : std::string(); }
+
+int CMonitorListener::LiveConnections() const
+{
+    std::lock_guard lock(mShared->mutex);
+    return int(mShared->connections.size());
+}
+
+int CMonitorListener::MostLiveConnections() const
+{
+    std::lock_guard lock(mShared->mutex);
+    return mShared->mostLive;
+}
