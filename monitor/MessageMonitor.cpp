@@ -1,5 +1,6 @@
 #include "MessageMonitor.h"
 
+#include "AlertHelpers.h"
 #include "CBrevantoApp.h"
 #include "CEnvironment.h"
 #include "CFBundle.h"
@@ -11,7 +12,6 @@
 #include "Presenter.h"
 #include "PreferenceGetters.h"
 #include "Preferences.h"
-#include "PreferencesSeams.h"
 #include "ReverseLookup.h"
 #include "RunOnMainContext.h"
 #include "WorkingFolders.h"

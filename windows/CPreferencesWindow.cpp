@@ -13,7 +13,7 @@
 #include "HelpTags.h"
 #include "LException.h"
 #include "LThread.h"
-#include "MonitorSeams.h"
+#include "MessageMonitor.h"
 #include "NibLoader.h"
 #include "PreferenceGetters.h"
 #include "Preferences.h"
