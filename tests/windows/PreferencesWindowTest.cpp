@@ -13,7 +13,7 @@
 #include "HelpTags.h"
 #include "LException.h"
 #include "MenuBar.h"
-#include "MonitorSeams.h"
+#include "MessageMonitor.h"
 #include "NibLoader.h"
 
 #include <QApplication>
