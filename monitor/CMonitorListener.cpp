@@ -13,6 +13,7 @@
 #include <mutex>
 #include <pthread.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -52,22 +53,43 @@ std::uint64_t MonitorRefusedRequests() { return gRefused.load(); }
 // What the main thread and the connection threads share. Threads hold it by reference count, so
 // it outlives a listener that went while they end.
 struct CMonitorListener::Shared {
+    struct Connection {
+        std::shared_ptr<ConnectionSocket> socket;
+        pthread_t thread {};
+        bool started = false;
+    };
+
     Setup setup;
     mutable std::mutex mutex;
     std::condition_variable threadEnded;
-    std::map<std::uint64_t, std::shared_ptr<ConnectionSocket>> connections; // by serial number
+    // By serial number. An entry stays until its thread has been joined, so the entries bound
+    // the threads that exist, ending ones included.
+    std::map<std::uint64_t, Connection> connections;
+    std::vector<std::uint64_t> finished; // threads that are ending, not yet joined
     std::uint64_t nextSerial = 0;
     int mostLive = 0;
     ListeningSocket* socket = nullptr; // main thread only; null once closed
 
-    // Main thread: accept again when a thread ended below the cap.
-    void ResumeAccepting()
+    // Main thread: joins the ended threads, then accepts again below the cap.
+    void Reap()
     {
+        std::vector<pthread_t> ended;
         bool below;
         {
             std::lock_guard lock(mutex);
+            for (std::uint64_t serial : finished) {
+                auto entry = connections.find(serial);
+                if (entry == connections.end())
+                    continue;
+                if (entry->second.started)
+                    ended.push_back(entry->second.thread);
+                connections.erase(entry);
+            }
+            finished.clear();
             below = int(connections.size()) < setup.limits.maxConnections;
         }
+        for (pthread_t thread : ended)
+            pthread_join(thread, nullptr);
         if (socket && below)
             socket->SetAccepting(true);
     }
@@ -125,17 +147,15 @@ void* RunConnection(void* argument)
 {
     std::unique_ptr<ConnectionJob> job(static_cast<ConnectionJob*>(argument));
     Serve(*job);
-    auto shared = job->shared;
     job->socket.reset();
-    bool wasAtCap;
+    auto shared = job->shared;
     {
         std::lock_guard lock(shared->mutex);
-        wasAtCap = int(shared->connections.size()) >= shared->setup.limits.maxConnections;
-        shared->connections.erase(job->serial); // the socket closes here, if not before
+        shared->connections[job->serial].socket.reset(); // the socket closes here, if not before
+        shared->finished.push_back(job->serial);
         shared->threadEnded.notify_all();
     }
-    if (wasAtCap)
-        RunOnMainContext([shared] { shared->ResumeAccepting(); });
+    RunOnMainContext([shared] { shared->Reap(); });
     return nullptr;
 }
 
@@ -168,7 +188,7 @@ void CMonitorListener::Accept(int descriptor)
     {
         std::lock_guard lock(mShared->mutex);
         job->serial = ++mShared->nextSerial;
-        mShared->connections.emplace(job->serial, socket);
+        mShared->connections[job->serial].socket = socket;
         const int live = int(mShared->connections.size());
         mShared->mostLive = std::max(mShared->mostLive, live);
         atCap = live >= mShared->setup.limits.maxConnections;
@@ -176,25 +196,28 @@ void CMonitorListener::Accept(int descriptor)
     if (atCap)
         mSocket->SetAccepting(false);
 
+    const std::uint64_t serial = job->serial;
     pthread_attr_t attributes;
     pthread_t thread;
     bool started = false;
-    if (pthread_attr_init(&attributes) == 0) {
-        pthread_attr_setstacksize(&attributes, kThreadStack);
-        pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-        started = pthread_create(&thread, &attributes, &RunConnection, job) == 0;
-        pthread_attr_destroy(&attributes);
-    }
-    if (started)
-        return;
-    // No thread: the peer is closed at once and the record goes.
-    const std::uint64_t serial = job->serial;
-    delete job;
-    socket.reset();
     {
+        // Held while the thread starts, so its entry names the thread before the thread can end.
         std::lock_guard lock(mShared->mutex);
+        if (pthread_attr_init(&attributes) == 0) {
+            pthread_attr_setstacksize(&attributes, kThreadStack);
+            started = pthread_create(&thread, &attributes, &RunConnection, job) == 0;
+            pthread_attr_destroy(&attributes);
+        }
+        if (started) {
+            mShared->connections[serial].thread = thread;
+            mShared->connections[serial].started = true;
+            return;
+        }
+        // No thread: the peer is closed at once and the record goes.
         mShared->connections.erase(serial);
     }
+    delete job;
+    socket.reset();
     mSocket->SetAccepting(true);
 }
 
@@ -204,11 +227,14 @@ void CMonitorListener::Close()
         return;
     mSocket->Close();
     mShared->socket = nullptr;
-    std::unique_lock lock(mShared->mutex);
-    for (auto& [serial, socket] : mShared->connections)
-        socket->Shutdown();
-    mShared->threadEnded.wait(lock, [&] { return mShared->connections.empty(); });
-    lock.unlock();
+    {
+        std::unique_lock lock(mShared->mutex);
+        for (auto& [serial, connection] : mShared->connections)
+            if (connection.socket)
+                connection.socket->Shutdown();
+        mShared->threadEnded.wait(lock, [&] { return mShared->finished.size() >= mShared->connections.size(); });
+    }
+    mShared->Reap();
     mSocket.reset();
 }
 
