@@ -8,7 +8,7 @@
 #include "HFSPaths.h"
 #include "MergePersonValues.h"
 #include "MergeTagExpansion.h"
-#include "MonitorSeams.h"
+#include "MessageMonitor.h"
 #include "TextEncodings.h"
 #include "TextHelpers.h"
 
