@@ -146,6 +146,23 @@ inline int ThreadCount()
     return count;
 }
 
+// The names of this process's threads, for a failure message.
+inline std::string ThreadNames()
+{
+    std::string names;
+    if (DIR* tasks = opendir("/proc/self/task")) {
+        while (dirent* entry = readdir(tasks)) {
+            if (entry->d_name[0] == '.')
+                continue;
+            QFile comm(QString("/proc/self/task/%1/comm").arg(entry->d_name));
+            if (comm.open(QIODevice::ReadOnly))
+                names += comm.readAll().trimmed().toStdString() + " ";
+        }
+        closedir(tasks);
+    }
+    return names;
+}
+
 inline std::string DataFile(const char* name) { return std::string(BREVANTO_TEST_DATA) + "/" + name; }
 
 class MonitorFixture : public ApplicationFixture {

@@ -38,17 +38,22 @@ protected:
     {
         const int baseline = ThreadCount();
         int mostThreads = 0;
+        std::string mostThreadNames;
         int mostLive = 0;
         EXPECT_TRUE(PumpUntil(
             [&] {
-                mostThreads = std::max(mostThreads, ThreadCount());
+                const int threads = ThreadCount();
+                if (threads > mostThreads) {
+                    mostThreads = threads;
+                    mostThreadNames = ThreadNames();
+                }
                 mostLive = std::max(mostLive, CurrentMessageMonitorListener()->LiveConnections());
                 return client.wait_for(0s) == std::future_status::ready;
             },
             180s));
         EXPECT_LE(mostLive, cap);
-        // An ending thread may still be on its way out while its successor starts.
-        EXPECT_LE(mostThreads, baseline + cap + testThreads + 2) << "baseline " << baseline;
+        // A joined thread's task can linger in /proc for a moment after the join returns.
+        EXPECT_LE(mostThreads, baseline + cap + testThreads + 4) << "baseline " << baseline << ": " << mostThreadNames;
         return client.get();
     }
 
