@@ -103,6 +103,7 @@ void CHTTPRequest::RunRequest()
     options.password = mPassword;
     options.connectTimeoutSeconds = mTimeout;
     options.idleTimeoutSeconds = mTimeout;
+    options.maxBodyBytes = kMaxBodyBytes;
     const HttpResult result = HttpClient::Perform(
         options,
         [this](const char* bytes, size_t count) {
@@ -157,6 +158,14 @@ Ptr CHTTPRequest::GetData()
     return mData.CopyToNewPtr();
 }
 
+QByteArray CHTTPRequest::TakeBody()
+{
+    if (!mSucceeded)
+        return {};
+    std::lock_guard guard(mLock);
+    return mData.TakeBytes();
+}
+
 SInt32 CHTTPRequest::GetDataLength()
 {
     std::lock_guard guard(mLock);
@@ -201,9 +210,6 @@ void FetchURL(const CString256& url, CText& text)
     CHTTPRequest request(kFetchTimeoutSeconds, true);
     const std::string userAgent = WebEnvironment::UserAgent();
     request.Get(url.text, userAgent.c_str(), "", "");
-    Ptr body = request.GetData();
-    if (!body)
-        return;
-    text.AppendBytes(body, request.GetDataLength());
-    DisposePtr(body);
+    const QByteArray body = request.TakeBody();
+    text.AppendBytes(body.constData(), long(body.size()));
 }

@@ -13,13 +13,20 @@
 // Threads: construct, start, read results and destroy on one thread (the GUI thread or a
 // cooperative thread); Cancel, the flags and the owner's PostMessage cross threads safely.
 // A request serves one start. What can fail: thread creation (Get/Head return its errno).
+//
+// The body is held in memory, so it has a limit (kMaxBodyBytes, counted after decoding: a
+// small gzip body may inflate to gigabytes): a larger one ends the request without success and
+// with a text saying so. Every caller wants a page, an image or a short answer.
 #pragma once
 
 #include "CMutableData.h"
 #include "HttpResponseHeader.h"
 #include "MacTypes.h"
 
+#include <QByteArray>
+
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -40,6 +47,7 @@ class CHTTPRequest {
 public:
     static constexpr SInt32 kProgressMessage = 2;
     static constexpr SInt32 kFinishedValue = -1;
+    static constexpr uint64_t kMaxBodyBytes = uint64_t(128) << 20;
 
     CHTTPRequest(SInt32 timeoutSeconds, Boolean wait);
     CHTTPRequest(CHTTPRequestOwner* owner, SInt32 timeoutSeconds, Boolean wait);
@@ -58,6 +66,9 @@ public:
     // null when the body is empty or the request did not succeed.
     Ptr GetData();
     SInt32 GetDataLength();
+    // Once succeeded: the body itself, handed over without a copy (the request keeps none);
+    // empty when the request did not succeed.
+    QByteArray TakeBody();
 
     void Cancel() { mCancel = true; }
     Boolean IsCancelled() const { return mCancel; }

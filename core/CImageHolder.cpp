@@ -39,12 +39,9 @@ CImageHolder::CImageHolder(const char* url)
 {
     CHTTPRequest request(kDownloadTimeoutSeconds, true);
     request.Get(url, "Brevanto", "", "");
-    Ptr body = request.GetData();
-    if (!body)
-        return;
-    const QByteArray bytes(body, request.GetDataLength());
-    DisposePtr(body);
-    Decode(bytes);
+    const QByteArray bytes = request.TakeBody();
+    if (!bytes.isEmpty())
+        Decode(bytes);
 }
 
 void CImageHolder::Decode(const QByteArray& bytes)

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 CMutableData::CMutableData() = default;
 
@@ -65,6 +66,12 @@ void CMutableData::AppendHandle(Handle handle)
 UInt8* CMutableData::GetBytePtr() { return reinterpret_cast<UInt8*>(mData.data()); }
 
 SInt32 CMutableData::GetLength() const { return SInt32(mData.size()); }
+
+QByteArray CMutableData::TakeBytes()
+{
+    mReadPos = 0;
+    return std::exchange(mData, QByteArray());
+}
 
 void CMutableData::Clear() { mData.clear(); }
 

@@ -33,6 +33,8 @@ public:
     SInt32 GetLength() const;
     void Clear();                         // length 0; the read position stays
     const QByteArray& Data() const { return mData; }
+    // Hands the bytes over without a copy; the data is then empty, read position 0.
+    QByteArray TakeBytes();
 
     // A new handle (or pointer block) holding a copy of the bytes. False, with the output
     // untouched, when the data is empty; false with a null output when memory runs out.

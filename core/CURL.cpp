@@ -5,7 +5,6 @@
 #include "FileManager.h"
 #include "FileMetadata.h"
 #include "MacDates.h"
-#include "MemoryBlocks.h"
 #include "PathHelpers.h"
 #include "WebEnvironment.h"
 #include "WholeFileWrite.h"
@@ -227,13 +226,12 @@ Boolean CURL::RunGet(const char* userAgent, const char* userName, const char* pa
     CHTTPRequest request(timeoutSeconds, true);
     request.Get(mURL.c_str(), userAgent ? userAgent : fallback.c_str(), userName ? userName : "",
                 password ? password : "");
-    Ptr body = request.GetData();
-    loaded = body != nullptr;
-    if (!body)
+    const QByteArray body = request.TakeBody();
+    loaded = !body.isEmpty();
+    if (!loaded)
         return loaded;
     data.ResetBuffer();
-    data.ConcatenateBuffer(body, request.GetDataLength());
-    DisposePtr(body);
+    data.ConcatenateBuffer(body.constData(), SInt32(body.size()));
     TakeResponse(request);
     return loaded;
 }

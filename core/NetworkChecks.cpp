@@ -4,7 +4,6 @@
 #include "FileNameStrings.h"
 #include "InterfaceAddresses.h"
 #include "MacRomanText.h"
-#include "MemoryBlocks.h"
 #include "Reachability.h"
 #include "WebEnvironment.h"
 
@@ -39,12 +38,7 @@ QByteArray FetchBody(const QString& url, const std::string& userAgent, SInt32 ti
 {
     CHTTPRequest request(timeoutSeconds, true);
     request.Get(url.toUtf8().constData(), userAgent.c_str(), "", "");
-    Ptr body = request.GetData();
-    if (!body)
-        return {};
-    QByteArray bytes(body, request.GetDataLength());
-    DisposePtr(body);
-    return bytes;
+    return request.TakeBody();
 }
 
 // Whole dotted-quad IPv4 text, each part 0-255.

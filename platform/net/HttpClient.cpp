@@ -86,7 +86,7 @@ HttpResult HttpClient::Perform(const HttpRequestOptions& options, const ChunkHan
             result.errorCode = CURLE_OPERATION_TIMEDOUT;
             result.errorText = IdleTimeOutText(options);
         } else if (code != CURLE_OK) {
-            result.errorText = context.errorBuffer[0] ? context.errorBuffer : curl_easy_strerror(code);
+            result.errorText = TransferFailureText(context, code);
         } else if (result.StatusCode() >= 400) {
             result.errorCode = CURLE_HTTP_RETURNED_ERROR;
             result.errorText = "The requested URL returned error: " + std::to_string(result.StatusCode());

@@ -10,6 +10,9 @@
 //   the handler, or the cancel check (asked at least once a second while the peer is silent),
 //   ends the request without success.
 // - A final status of 400 or more is a failure; the header stays readable in the result.
+// - A body larger than options.maxBodyBytes (counted decoded) fails with a text saying so.
+// - A handler that throws fails the request with its text: no exception passes through
+//   libcurl (a C library) or leaves Perform from a handler.
 // - TLS peers are verified against the system's CA bundle, or the file set by SetCAFile.
 // Any thread; requests on different threads run independently.
 #pragma once

@@ -4,46 +4,77 @@
 
 #include <curl/curl.h>
 
+#include <exception>
+#include <new>
+
 namespace {
+
+// libcurl is C: an exception must never unwind through it. Each callback runs its body here;
+// a throw becomes the context's failure and `failed`, which ends the transfer.
+template <class Result, class Body>
+Result Guarded(HttpEasyContext* context, Result failed, Body&& body)
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        context->callbackFailure = "Out of memory while receiving the response.";
+    } catch (const std::exception& error) {
+        context->callbackFailure = error.what();
+    } catch (...) {
+        context->callbackFailure = "The response could not be received.";
+    }
+    return failed;
+}
 
 size_t ReceiveHeaderLine(char* bytes, size_t size, size_t count, void* userData)
 {
     auto* context = static_cast<HttpEasyContext*>(userData);
-    context->NoteActivity();
-    context->header.AddLine(std::string_view(bytes, size * count));
-    return size * count;
+    return Guarded(context, size_t(0), [&] {
+        context->NoteActivity();
+        context->header.AddLine(std::string_view(bytes, size * count));
+        return size * count;
+    });
 }
 
 size_t ReceiveBody(char* bytes, size_t size, size_t count, void* userData)
 {
     auto* context = static_cast<HttpEasyContext*>(userData);
-    const size_t total = size * count;
-    context->NoteActivity();
-    if (context->isCancelled && context->isCancelled()) {
-        context->cancelled = true;
-        return CURL_WRITEFUNC_ERROR;
-    }
-    if (total > 0 && context->onChunk && !context->onChunk(bytes, total)) {
-        context->cancelled = true;
-        return CURL_WRITEFUNC_ERROR;
-    }
-    return total;
+    return Guarded(context, size_t(CURL_WRITEFUNC_ERROR), [&]() -> size_t {
+        const size_t total = size * count;
+        context->NoteActivity();
+        if (context->isCancelled && context->isCancelled()) {
+            context->cancelled = true;
+            return CURL_WRITEFUNC_ERROR;
+        }
+        if (context->maxBodyBytes > 0 && total > context->maxBodyBytes - context->bodyBytes) {
+            context->tooLarge = true;
+            return CURL_WRITEFUNC_ERROR;
+        }
+        context->bodyBytes += total;
+        if (total > 0 && context->onChunk && !context->onChunk(bytes, total)) {
+            context->cancelled = true;
+            return CURL_WRITEFUNC_ERROR;
+        }
+        return total;
+    });
 }
 
 // libcurl calls this at least once a second, also while nothing arrives.
 int CheckProgress(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     auto* context = static_cast<HttpEasyContext*>(userData);
-    if (context->isCancelled && context->isCancelled()) {
-        context->cancelled = true;
-        return 1;
-    }
-    const auto idle = std::chrono::steady_clock::now() - context->lastActivity;
-    if (context->idleLimit.count() > 0 && idle > context->idleLimit) {
-        context->idleExpired = true;
-        return 1;
-    }
-    return 0;
+    return Guarded(context, 1, [&] {
+        if (context->isCancelled && context->isCancelled()) {
+            context->cancelled = true;
+            return 1;
+        }
+        const auto idle = std::chrono::steady_clock::now() - context->lastActivity;
+        if (context->idleLimit.count() > 0 && idle > context->idleLimit) {
+            context->idleExpired = true;
+            return 1;
+        }
+        return 0;
+    });
 }
 
 long SecondsOrDefault(int seconds)
@@ -57,6 +88,16 @@ std::string IdleTimeOutText(const HttpRequestOptions& options)
 {
     return "Operation timed out: no data for " + std::to_string(SecondsOrDefault(options.idleTimeoutSeconds))
         + " seconds";
+}
+
+std::string TransferFailureText(const HttpEasyContext& context, int code)
+{
+    if (context.tooLarge || code == CURLE_FILESIZE_EXCEEDED)
+        return "The response is larger than " + std::to_string(context.maxBodyBytes >> 20)
+            + " MB and was not loaded.";
+    if (!context.callbackFailure.empty())
+        return context.callbackFailure;
+    return context.errorBuffer[0] ? context.errorBuffer : curl_easy_strerror(CURLcode(code));
 }
 
 std::string CleanHeaderValue(const std::string& value)
@@ -105,6 +146,9 @@ bool ConfigureEasyHandle(void* easyHandle, const HttpRequestOptions& options,
         set(CURLOPT_LOW_SPEED_LIMIT, 1L);
         set(CURLOPT_LOW_SPEED_TIME, SecondsOrDefault(options.idleTimeoutSeconds));
     }
+    context->maxBodyBytes = options.maxBodyBytes;
+    if (options.maxBodyBytes > 0) // a body announced as too large is refused before it comes
+        set(CURLOPT_MAXFILESIZE_LARGE, curl_off_t(options.maxBodyBytes));
     set(CURLOPT_SSL_VERIFYPEER, 1L);
     set(CURLOPT_SSL_VERIFYHOST, 2L);
     const std::string caFile = HttpClient::CAFile();

@@ -7,6 +7,7 @@
 #include "HttpResponseHeader.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -20,6 +21,10 @@ struct HttpEasyContext {
     std::chrono::steady_clock::duration idleLimit {};   // zero: not watched
     std::chrono::steady_clock::time_point lastActivity = std::chrono::steady_clock::now();
     bool idleExpired = false;
+    uint64_t maxBodyBytes = 0;                        // 0: any size
+    uint64_t bodyBytes = 0;                           // decoded body bytes so far
+    bool tooLarge = false;
+    std::string callbackFailure; // what a handler threw; it never crosses into libcurl
     char errorBuffer[256] = {};
 
     void NoteActivity() { lastActivity = std::chrono::steady_clock::now(); }
@@ -27,6 +32,9 @@ struct HttpEasyContext {
 
 // The failure text of an expired idle watch.
 std::string IdleTimeOutText(const HttpRequestOptions& options);
+// The failure text of a transfer that ended with libcurl's `code` (not CURLE_OK): a body over
+// the limit, a handler that failed, else libcurl's own text.
+std::string TransferFailureText(const HttpEasyContext& context, int code);
 
 // The User-Agent text with CR, LF and every other control character removed.
 std::string CleanHeaderValue(const std::string& value);

@@ -1,8 +1,9 @@
 // What one HTTP request asks for: the URL (held whole, never cut), GET or HEAD, whether
-// redirects are followed, the User-Agent, Basic credentials, the connect and idle time-outs
-// and any extra header lines. A plain value; any thread.
+// redirects are followed, the User-Agent, Basic credentials, the connect and idle time-outs,
+// the largest body taken and any extra header lines. A plain value; any thread.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct HttpRequestOptions {
     int connectTimeoutSeconds = 60; // 0 or less counts as 60
     int idleTimeoutSeconds = 60;    // no byte for this long ends the request; 0 or less: 60
     std::vector<std::string> headerLines; // extra "Name: value" lines, sent as they stand
+    // A body larger than this, counted after decoding (a small gzip body can inflate to
+    // gigabytes), ends the request as a failure; 0 takes any size.
+    uint64_t maxBodyBytes = 0;
 
     static constexpr int kMaxRedirects = 10;
     static constexpr int kDefaultTimeoutSeconds = 60;

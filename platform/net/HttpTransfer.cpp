@@ -51,7 +51,7 @@ struct HttpTransfer::Impl {
             const CURLcode code = message->data.result;
             std::string text;
             if (code != CURLE_OK)
-                text = context.errorBuffer[0] ? context.errorBuffer : curl_easy_strerror(code);
+                text = TransferFailureText(context, code);
             Finish(code, text);
             return;
         }

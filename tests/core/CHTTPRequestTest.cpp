@@ -98,6 +98,30 @@ TEST_F(CHTTPRequestTest, WaitingRequestsEndWithTheirBodyOrNull)
     EXPECT_EQ(head.GetHeaderField("last-modified").value_or(""), "Mon, 14 Nov 1994 07:00:00 GMT");
 }
 
+// A body held in memory stops at kMaxBodyBytes (decoded), with a text saying so, whether the
+// server announces its size, hides it, or sends a small gzip body that inflates past it; a
+// body under the limit is handed over whole, once.
+TEST_F(CHTTPRequestTest, BodiesPastTheLimitFailAndOthersAreHandedOverOnce)
+{
+    const uint64_t over = CHTTPRequest::kMaxBodyBytes + 1;
+    for (const std::string& path : {"/large?size=" + std::to_string(over),
+                                   "/large?nolength=1&size=" + std::to_string(over),
+                                   "/gzip-bomb?size=" + std::to_string(2 * CHTTPRequest::kMaxBodyBytes)}) {
+        CHTTPRequest request(10, true);
+        request.Get(peer.URL(path).c_str(), "Brevanto", "", "");
+        EXPECT_TRUE(request.IsDone()) << path;
+        EXPECT_FALSE(request.Succeeded()) << path;
+        EXPECT_EQ(request.GetErrorText(), "The response is larger than 128 MB and was not loaded.") << path;
+        EXPECT_TRUE(request.TakeBody().isEmpty()) << path;
+        EXPECT_LE(uint64_t(request.GetDataLength()), CHTTPRequest::kMaxBodyBytes) << path;
+    }
+    CHTTPRequest request(10, true);
+    request.Get(peer.URL("/gzip-bomb?size=3000000").c_str(), "Brevanto", "", "");
+    const QByteArray body = request.TakeBody();
+    EXPECT_EQ(body, QByteArray(3000000, '\0'));
+    EXPECT_TRUE(request.TakeBody().isEmpty());  // handed over, not kept as a second copy
+}
+
 TEST_F(CHTTPRequestTest, UnsupportedURLsEndAtOnceWithoutFinalMessage)
 {
     for (const char* url : {"", "file:///etc/hostname", "ftp://127.0.0.1/x"}) {

@@ -17,7 +17,8 @@ Routes (GET and HEAD):
   /stall-before?s=S       waits S seconds before answering
   /stall-after?s=S        sends "partial body" without a length, then waits S seconds
   /trickle?n=N&gap=G      N bytes, one every G seconds, with a length
-  /large?size=N           N bytes, streamed
+  /large?size=N           N bytes, streamed (with &nolength=1 without a length: the end closes)
+  /gzip-bomb?size=N       N zero bytes sent gzip-encoded (a few hundred kB for N = 256 MiB)
   /fields                 Date (twice), Last-Modified, Content-Type, Location, WWW-Authenticate
   /gzip                   "decoded body" sent gzip-encoded
   /ip?body=B&need=N       B as the body, or an empty 403 unless the User-Agent holds N
@@ -43,9 +44,23 @@ import sys
 import threading
 import time
 import urllib.parse
+import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 LOG_LOCK = threading.Lock()
+
+
+def gzip_zeros(size):
+    """gzip data that inflates to `size` zero bytes, made without holding them."""
+    packer = zlib.compressobj(9, zlib.DEFLATED, 31)
+    block = bytes(1 << 20)
+    parts = []
+    left = size
+    while left > 0:
+        parts.append(packer.compress(block[:min(left, len(block))]))
+        left -= min(left, len(block))
+    parts.append(packer.flush())
+    return b"".join(parts)
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -152,7 +167,10 @@ class Handler(BaseHTTPRequestHandler):
             size = int(query.get("size", str(1 << 20)))
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")
-            self.send_header("Content-Length", str(size))
+            if query.get("nolength"):
+                self.close_connection = True
+            else:
+                self.send_header("Content-Length", str(size))
             self.end_headers()
             if not self.head:
                 block = b"x" * 65536
@@ -179,6 +197,9 @@ class Handler(BaseHTTPRequestHandler):
         if path == "/gzip":
             return self.send_body(200, gzip.compress(b"decoded body"),
                                   extra=[("Content-Encoding", "gzip")])
+        if path == "/gzip-bomb":
+            return self.send_body(200, gzip_zeros(int(query.get("size", str(1 << 20)))),
+                                  "application/octet-stream", extra=[("Content-Encoding", "gzip")])
         if path == "/ip":
             need = query.get("need", "")
             if need and need not in (self.headers.get("User-Agent") or ""):

@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -174,6 +176,51 @@ TEST_F(HttpClientTest, BodiesArriveWholeAndDecoded)
     const Fetched large = Fetch(Get(peer.URL("/large?size=3000000")));
     EXPECT_TRUE(large.result.succeeded);
     EXPECT_EQ(large.body.size(), 3000000u);
+}
+
+// The limit counts decoded bytes: an announced length over it is refused before the body, an
+// unannounced one and a small gzip body that inflates past it are cut off where they pass it.
+TEST_F(HttpClientTest, BodiesOverTheLimitFailWithATextSayingSo)
+{
+    constexpr uint64_t kLimit = 1 << 20;
+    const struct {
+        std::string path;
+        bool succeeds;
+    } cases[] = {
+        {"/large?size=1048576", true},
+        {"/large?size=1048576&nolength=1", true},
+        {"/large?size=1048577", false},
+        {"/large?size=3000000&nolength=1", false},
+        {"/gzip-bomb?size=1048576", true},
+        {"/gzip-bomb?size=67108864", false},
+    };
+    for (const auto& c : cases) {
+        HttpRequestOptions options = Get(peer.URL(c.path));
+        options.maxBodyBytes = kLimit;
+        const Fetched fetched = Fetch(options);
+        EXPECT_EQ(fetched.result.succeeded, c.succeeds) << c.path;
+        EXPECT_LE(fetched.body.size(), kLimit) << c.path;
+        if (c.succeeds)
+            EXPECT_EQ(fetched.body.size(), kLimit) << c.path;
+        else
+            EXPECT_EQ(fetched.result.errorText, "The response is larger than 1 MB and was not loaded.") << c.path;
+    }
+}
+
+// libcurl is C: a handler that throws fails the request with its text and nothing unwinds
+// through libcurl or out of Perform.
+TEST_F(HttpClientTest, AThrowingHandlerFailsTheRequest)
+{
+    HttpResult result;
+    EXPECT_NO_THROW(result = HttpClient::Perform(Get(peer.URL("/large?size=300000")),
+                                                 [](const char*, size_t) -> bool { throw std::bad_alloc(); }));
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_EQ(result.errorText, "Out of memory while receiving the response.");
+    EXPECT_NO_THROW(result = HttpClient::Perform(Get(peer.URL("/body")), [](const char*, size_t) -> bool {
+        throw std::runtime_error("the disk is full");
+    }));
+    EXPECT_EQ(result.errorText, "the disk is full");
+    EXPECT_TRUE(Fetch(Get(peer.URL("/body"))).result.succeeded);  // the next request is unharmed
 }
 
 TEST_F(HttpClientTest, LongQueryArrivesWholeAndUserAgentInjectsNothing)
