@@ -10,7 +10,6 @@
 #include "Drawer.h"
 #include "FileManager.h"
 #include "HTMLRewriting.h"
-#include "MemoryBlocks.h"
 #include "PathHelpers.h"
 #include "PreferenceGetters.h"
 #include "WebEnvironment.h"
@@ -65,14 +64,12 @@ Boolean CBrevantoWindow::LoadWebDocument()
         SetStatusText("Downloading document");
         CHTTPRequest request(kDownloadTimeoutSeconds, true);
         request.Get(address.c_str(), agent.c_str(), "", "");
-        const SInt32 length = request.GetDataLength();
-        Ptr data = request.GetData();
-        if (!data) {
+        const QByteArray data = request.TakeBody();
+        if (data.isEmpty()) {
             ShowAlertSheet("This web page could not be downloaded:", url);
             return false;
         }
-        mMessageText.AppendBytes(data, length);
-        DisposePtr(data);
+        mMessageText.AppendBytes(data.constData(), long(data.size()));
         // Relative links are relative to the address the page came from after redirects.
         const std::string served = request.GetEffectiveURL();
         PrepareHTMLLinks(mMessageText, served.empty() ? address : served);
