@@ -1,6 +1,6 @@
-// LThread: a cooperative thread. Each one is a stackful coroutine (1 MiB stack with a guard
-// page, made when it first runs) on the GUI thread; all of them take turns with the main
-// context, which alone resumes them.
+// LThread: a cooperative thread. Each one is a stackful coroutine (its stack made when it first
+// runs, sizes below) on the GUI thread; all of them take turns with the main context, which
+// alone resumes them.
 //
 // Life: constructed suspended; Resume makes it ready and it first runs at the next round,
 // never inside Resume. When Run returns, or an exception leaves it (an LException silently,
@@ -69,6 +69,17 @@ public:
     // Delivers pending events except user input, without waiting. Runs no round, attachment,
     // periodical, toolbox timer or queued call: those and the input wait for the next pass.
     static void PumpEvents();
+
+    // Every cooperative stack: kStackBytes for the thread's frames, with kGuardBytes below them
+    // that no access may touch. 1 MiB holds what the threads run (a send through the secure
+    // road with its TLS handshake, an import, a modal dialog opened from a thread with Qt
+    // painting on that stack) many times over. Running past it, by deep recursion or one huge
+    // frame, is a crash (SIGSEGV at the guard), never a silent write into another stack: every
+    // target is built with -fstack-clash-protection, so a frame larger than a page touches each
+    // page on its way down and meets the guard; the guard's 64 KiB also stops the smaller
+    // frames of libraries built without it.
+    static constexpr size_t kStackBytes = size_t(1) << 20;
+    static constexpr size_t kGuardBytes = size_t(64) << 10;
 
     // Stacks currently allocated (for tests and benchmarks).
     static size_t CountLiveStacks();

@@ -8,13 +8,15 @@
 
 #include <QThread>
 
-#include <boost/context/protected_fixedsize_stack.hpp>
+#include <boost/context/stack_context.hpp>
 #include <cxxabi.h>
 
 #include <algorithm>
+#include <new>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
-constexpr std::size_t kStackSize = 1024 * 1024;
 std::size_t sLiveStacks = 0;
 
 // Mirrors the layout of the C++ runtime's per-thread globals (libstdc++/libsupc++).
@@ -25,23 +27,40 @@ struct EHGlobals {
 
 EHGlobals* CurrentEHGlobals() { return reinterpret_cast<EHGlobals*>(abi::__cxa_get_globals()); }
 
-// A 1 MiB stack with a guard page below it, counted while it lives.
+std::size_t RoundUpToPages(std::size_t inBytes)
+{
+    static const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    return (inBytes + page - 1) / page * page;
+}
+
+// A stack of LThread::kStackBytes with LThread::kGuardBytes of inaccessible memory below it
+// (see LThread.h), counted while it lives.
 class LThreadStack {
 public:
     boost::context::stack_context allocate()
     {
-        boost::context::stack_context stack = mStacks.allocate();
+        const std::size_t guard = RoundUpToPages(LThread::kGuardBytes);
+        const std::size_t usable = RoundUpToPages(LThread::kStackBytes);
+        void* base = mmap(nullptr, guard + usable, PROT_READ | PROT_WRITE,
+                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+        if (base == MAP_FAILED)
+            throw std::bad_alloc();
+        if (mprotect(base, guard, PROT_NONE) != 0) {
+            munmap(base, guard + usable);
+            throw std::bad_alloc();
+        }
+        boost::context::stack_context stack;
+        stack.size = usable;
+        stack.sp = static_cast<char*>(base) + guard + usable;
         ++sLiveStacks;
         return stack;
     }
     void deallocate(boost::context::stack_context& ioStack) noexcept
     {
-        mStacks.deallocate(ioStack);
+        const std::size_t guard = RoundUpToPages(LThread::kGuardBytes);
+        munmap(static_cast<char*>(ioStack.sp) - ioStack.size - guard, ioStack.size + guard);
         --sLiveStacks;
     }
-
-private:
-    boost::context::protected_fixedsize_stack mStacks{kStackSize};
 };
 } // namespace
 

@@ -14,6 +14,8 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include <csignal>
+#include <cstdlib>
 #include <exception>
 #include <stdexcept>
 #include <thread>
@@ -367,4 +369,33 @@ TEST(ThreadDeathTest, AnOSThreadThatYieldsFailsAnAssertion)
             std::thread([] { LThread::Yield(); }).join();
         },
         "Toolbox assertion failed");
+}
+
+namespace {
+// One frame larger than a whole stack and its guard. Only its lowest byte is written: without
+// page probes the write lands past the guard, in the stack made after this one, and nothing
+// notices.
+__attribute__((noinline)) int TouchAFrameLargerThanTheStack()
+{
+    volatile char frame[LThread::kStackBytes + LThread::kGuardBytes + 64 * 1024];
+    frame[0] = 1;
+    return frame[0];
+}
+} // namespace
+
+TEST(ThreadDeathTest, AFrameLargerThanItsStackCrashesAtTheGuard)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            LMainContext::Get();
+            StartThread([] {
+                LThread::Yield();  // the next thread's stack is made below this one meanwhile
+                TouchAFrameLargerThanTheStack();
+            });
+            StartThread([] { LThread::Yield(); });
+            AllThreadsEnded();
+            std::_Exit(0);
+        },
+        ::testing::KilledBySignal(SIGSEGV), "");
 }
