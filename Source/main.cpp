@@ -39,31 +39,40 @@ int HandOver(const QString& inFolder, const std::vector<AppleEvent>& inEvents)
     return 1;
 }
 
+// The program's arguments as the system's locale decodes them (as the application object would).
+QStringList ArgumentsOf(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments << QString::fromLocal8Bit(argv[index]);
+    return arguments;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    InstallMergeFieldValues(); // before the application builds the environment's merge fields
-    CBrevantoApp app(&argc, argv);
+    // The hand-over to a running instance comes first: it needs no display, so the windowing
+    // application is made only by the process that becomes the instance.
     const ProgramRequests::Invocation invocation =
-        ProgramRequests::FromArguments(QCoreApplication::arguments().mid(1), QDir::currentPath());
+        ProgramRequests::FromArguments(ArgumentsOf(argc, argv), QDir::currentPath());
     if (!invocation.error.isEmpty()) {
         std::fprintf(stderr, "brevanto: %s\n", qPrintable(invocation.error));
         return 2;
     }
-
     InstanceChannel channel;
-    switch (channel.Open()) {
-    case InstanceChannel::Role::Second:
+    InstanceChannel::Role role = channel.Claim();
+    if (role == InstanceChannel::Role::Second)
         return HandOver(channel.Folder(), invocation.events);
-    case InstanceChannel::Role::Unavailable:
+
+    CBrevantoApp app(&argc, argv);
+    if (role == InstanceChannel::Role::First && !channel.Listen())
+        role = InstanceChannel::Role::Unavailable;
+    if (role == InstanceChannel::Role::Unavailable)
         std::fprintf(stderr, "brevanto: no private folder for the instance channel; later invocations "
                              "will start a program of their own\n");
-        break;
-    case InstanceChannel::Role::First:
+    else
         channel.SetReceiver([&app](const AppleEvent& inEvent) { app.DispatchAppleEvent(inEvent); });
-        break;
-    }
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0)
         return 1;

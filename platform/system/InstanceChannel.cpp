@@ -9,7 +9,9 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -37,24 +39,44 @@ bool IsPrivateFolder(const QString& inPath)
     return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
 }
 
-QByteArray Frame(const QByteArray& inPayload)
+using Clock = std::chrono::steady_clock;
+
+// A request's frame: its payload's size (4 bytes) and the sender's deadline (8 bytes,
+// milliseconds of the system's monotonic clock, which every process of the machine shares),
+// both big-endian, then the payload.
+constexpr int kFrameHeaderBytes = 12;
+// A request this close to its deadline is dropped: the sender would give up before the
+// acknowledgement reached it, and report a failure for a request that was carried out.
+constexpr std::chrono::milliseconds kAnswerMargin{500};
+
+QByteArray Frame(const QByteArray& inPayload, Clock::time_point inDeadline)
 {
-    QByteArray frame(4, '\0');
+    const quint64 deadline =
+        quint64(std::chrono::duration_cast<std::chrono::milliseconds>(inDeadline.time_since_epoch()).count());
+    QByteArray frame(kFrameHeaderBytes, '\0');
     const quint32 size = quint32(inPayload.size());
     for (int i = 0; i < 4; ++i)
         frame[i] = char((size >> (24 - 8 * i)) & 0xFF);
+    for (int i = 0; i < 8; ++i)
+        frame[4 + i] = char((deadline >> (56 - 8 * i)) & 0xFF);
     return frame + inPayload;
 }
 
-quint32 FrameSize(const QByteArray& inBuffer)
+quint32 FrameSize(const QByteArray& inHeader)
 {
     quint32 size = 0;
     for (int i = 0; i < 4; ++i)
-        size = (size << 8) | quint8(inBuffer[i]);
+        size = (size << 8) | quint8(inHeader[i]);
     return size;
 }
 
-using Clock = std::chrono::steady_clock;
+Clock::time_point FrameDeadline(const QByteArray& inHeader)
+{
+    quint64 deadline = 0;
+    for (int i = 4; i < kFrameHeaderBytes; ++i)
+        deadline = (deadline << 8) | quint8(inHeader[i]);
+    return Clock::time_point(std::chrono::milliseconds(qint64(std::min<quint64>(deadline, quint64(INT64_MAX) / 1000000))));
+}
 
 int MillisecondsLeft(Clock::time_point inDeadline)
 {
@@ -167,7 +189,15 @@ QString InstanceChannel::LockPath(const QString& inFolder) { return inFolder + Q
 
 InstanceChannel::Role InstanceChannel::Open()
 {
-    if (mServer)
+    const Role role = Claim();
+    if (role == Role::First && !Listen())
+        return Role::Unavailable;
+    return role;
+}
+
+InstanceChannel::Role InstanceChannel::Claim()
+{
+    if (mLockDescriptor >= 0)
         return Role::First;
     if (mFolder.isEmpty() || !IsPrivateFolder(mFolder))
         return Role::Unavailable;
@@ -181,6 +211,15 @@ InstanceChannel::Role InstanceChannel::Open()
         return taken ? Role::Second : Role::Unavailable;
     }
     mLockDescriptor = descriptor;
+    return Role::First;
+}
+
+bool InstanceChannel::Listen()
+{
+    if (mServer)
+        return true;
+    if (mLockDescriptor < 0)
+        return false;
     // Holding the lock, any socket in the folder was left by an instance that is gone.
     QLocalServer::removeServer(SocketPath(mFolder));
     mServer = new QLocalServer;
@@ -190,10 +229,10 @@ InstanceChannel::Role InstanceChannel::Open()
         mServer = nullptr;
         ::close(mLockDescriptor);
         mLockDescriptor = -1;
-        return Role::Unavailable;
+        return false;
     }
     connect(mServer, &QLocalServer::newConnection, this, &InstanceChannel::AcceptConnections);
-    return Role::First;
+    return true;
 }
 
 void InstanceChannel::AcceptConnections()
@@ -216,16 +255,23 @@ void InstanceChannel::ReadRequest(QLocalSocket* inSocket)
 {
     if (inSocket->property("answered").toBool())
         return;
-    if (inSocket->bytesAvailable() < 4)
+    if (inSocket->bytesAvailable() < kFrameHeaderBytes)
         return;
-    const quint32 size = FrameSize(inSocket->peek(4));
+    const QByteArray header = inSocket->peek(kFrameHeaderBytes);
+    const quint32 size = FrameSize(header);
     if (size == 0 || size > kMaxRequestBytes) {
         inSocket->abort();
         return;
     }
-    if (inSocket->bytesAvailable() < qint64(size) + 4)
+    if (inSocket->bytesAvailable() < qint64(size) + kFrameHeaderBytes)
         return;
-    inSocket->read(4);
+    inSocket->read(kFrameHeaderBytes);
+    // The sender has given up on (or is about to give up on) a request read this late: it
+    // reported a failure, so the request is not carried out.
+    if (Clock::now() + kAnswerMargin > FrameDeadline(header)) {
+        inSocket->abort();
+        return;
+    }
     const auto decoded = ProgramRequests::Decode(inSocket->read(size));
     std::vector<AppleEvent> accepted;
     for (const AppleEvent& event : decoded.value_or(std::vector<AppleEvent>{})) {
@@ -271,7 +317,7 @@ bool InstanceChannel::Send(const QString& inFolder, const std::vector<AppleEvent
     const int descriptor = ConnectBefore(SocketPath(inFolder), deadline);
     if (descriptor < 0)
         return fail(QStringLiteral("Brevanto is running but could not be reached."));
-    const bool answered = WriteAll(descriptor, Frame(payload), deadline) && ReadAcknowledgement(descriptor, deadline);
+    const bool answered = WriteAll(descriptor, Frame(payload, deadline), deadline) && ReadAcknowledgement(descriptor, deadline);
     ::close(descriptor);
     if (!answered) {
         return fail(QStringLiteral("Brevanto is running but did not answer within %1 seconds.")

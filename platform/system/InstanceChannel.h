@@ -6,6 +6,8 @@
 // succeeds once the instance acknowledges them.
 // The folder is $XDG_RUNTIME_DIR/brevanto, or a private 0700 folder of the user under the
 // temporary folder; a folder that is not the user's own and private is refused.
+// A request carries its sender's deadline: one read after it (an instance that was frozen) is
+// dropped unanswered, so that a sender that reported failure never sees its request done.
 // Requests are untrusted: a length-prefixed frame of at most kMaxRequestBytes, read within the
 // read deadline, decoded and checked (ProgramRequests::Accept); anything else closes the
 // connection unanswered, and events that fail the check are ignored.
@@ -41,6 +43,12 @@ public:
 
     // Takes the lock and listens (First), finds another instance (Second), or fails.
     Role Open();
+    // Open in two steps, so that a later process can hand over before it makes its windowing
+    // application (it may have no display): Claim takes the lock (First) or finds it taken
+    // (Second) and needs no event loop; Listen, for the First, listens (false: the lock is given
+    // up and the channel is unavailable).
+    Role Claim();
+    bool Listen();
     void SetReceiver(Receiver inReceiver) { mReceiver = std::move(inReceiver); }
     void SetReadTimeout(std::chrono::milliseconds inTimeout) { mReadTimeout = inTimeout; }
 

@@ -159,6 +159,19 @@ TEST_F(InstanceEventsTest, DocumentReachesTheInstanceAndQuitRemembersIt)
     EXPECT_EQ(StoredOpenItems(), QStringList{document});
 }
 
+// A later invocation from a place without a display (a terminal over ssh, a script) hands its
+// file over all the same: only the instance needs a display.
+TEST_F(InstanceEventsTest, AHandOverNeedsNoDisplay)
+{
+    const QString document = MakeDocument("headless.bvto");
+    StartInstance();
+    for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(variable);
+    EXPECT_EQ(RunSecond({document}), 0);
+    QuitInstance();
+    EXPECT_EQ(StoredOpenItems(), QStringList{document});
+}
+
 TEST_F(InstanceEventsTest, GarbageAndOversizedRequestsAreIgnored)
 {
     const QString document = MakeDocument("after-garbage.bvto");

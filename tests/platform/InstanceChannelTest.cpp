@@ -80,11 +80,16 @@ protected:
         return got < 0 ? Outcome::Silent : Outcome::Closed;
     }
 
+    // The declared size, a deadline a minute away (monotonic milliseconds), the payload.
     static QByteArray Frame(const QByteArray& inPayload, quint32 inDeclared)
     {
         QByteArray frame;
         for (int shift = 24; shift >= 0; shift -= 8)
             frame += char((inDeclared >> shift) & 0xFF);
+        const auto deadline = std::chrono::duration_cast<std::chrono::milliseconds>(
+            (std::chrono::steady_clock::now() + 60s).time_since_epoch());
+        for (int shift = 56; shift >= 0; shift -= 8)
+            frame += char((quint64(deadline.count()) >> shift) & 0xFF);
         return frame + inPayload;
     }
     static QByteArray Frame(const QByteArray& inPayload) { return Frame(inPayload, quint32(inPayload.size())); }
@@ -220,6 +225,34 @@ TEST_F(InstanceChannelTest, GarbageOversizedUnknownAndSlowRequestsGetNoAnswerAnd
     EXPECT_EQ(answered, Outcome::Answered);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].directObject, QStringList({"/good.bvto"}));
+}
+
+// An instance frozen past the sender's deadline: the sender reports failure, and when the
+// instance comes back it drops the request instead of carrying it out behind the sender's back.
+TEST_F(InstanceChannelTest, ARequestWhoseSenderGaveUpIsNotCarriedOut)
+{
+    InstanceChannel instance(mFolder);
+    ASSERT_EQ(instance.Open(), InstanceChannel::Role::First);
+    std::vector<AppleEvent> received;
+    instance.SetReceiver([&](const AppleEvent& inEvent) { received.push_back(inEvent); });
+
+    QString error;
+    bool sent = true;
+    std::thread sender([&] {
+        sent = InstanceChannel::Send(mFolder, {AppleEvent::Make('aevt', 'odoc', {"/late.bvto"})}, 300ms, &error);
+    });
+    sender.join(); // the loop does not turn meanwhile: the instance is frozen
+    EXPECT_FALSE(sent);
+    EXPECT_TRUE(error.contains("did not answer")) << error.toStdString();
+    for (int pass = 0; pass < 10; ++pass)
+        mApp.ProcessNextEvent();
+    EXPECT_TRUE(received.empty());
+
+    // The instance still serves a sender that waits.
+    WhileLooping([&] { sent = InstanceChannel::Send(mFolder, {AppleEvent::Make('aevt', 'odoc', {"/on-time.bvto"})}, 5s, &error); });
+    EXPECT_TRUE(sent);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].directObject, QStringList({"/on-time.bvto"}));
 }
 
 TEST_F(InstanceChannelTest, TheSecondProcessGivesUpWithAMessageWhenNoInstanceAnswers)
