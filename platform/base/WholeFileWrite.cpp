@@ -99,15 +99,23 @@ void FlushFolderOf(const std::string& target)
 } // namespace
 
 OSErr WriteWholeFileAtomically(std::string_view path, const void* bytes, size_t count,
-                               WholeFileMode mode)
+                               WholeFileMode mode, WholeFileLink link)
 {
     if (path.empty() || (count > 0 && !bytes))
         return paramErr;
-    std::string target;
-    if (OSErr err = ResolveTarget(NormalizePOSIXPath(path), &target))
-        return err;
+    std::string target = NormalizePOSIXPath(path);
+    if (link == WholeFileLink::Follow) {
+        if (OSErr err = ResolveTarget(target, &target))
+            return err;
+    }
     struct stat old {};
-    const bool exists = stat(target.c_str(), &old) == 0;
+    const bool exists = (link == WholeFileLink::Follow ? stat(target.c_str(), &old) : lstat(target.c_str(), &old)) == 0;
+    if (exists && S_ISLNK(old.st_mode)) {
+        // A link being replaced: the new file is made as new, nothing carried over from it.
+        if (mode == WholeFileMode::ExistingOnly)
+            return fnfErr;
+        mode = WholeFileMode::ReplaceAsNew;
+    }
     if (!exists && errno != ENOENT)
         return OSErrFromLastErrno();
     if (!exists && mode == WholeFileMode::ExistingOnly)

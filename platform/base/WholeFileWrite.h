@@ -2,7 +2,9 @@
 // the target's folder, are flushed to disk, and the temporary file is renamed over the target.
 // The replaced file's permission bits, owner (where allowed) and `user.` metadata (type,
 // creator, comment, fork, creation date) carry over to the new one. A symbolic link stays a
-// link: the file it points to is the one replaced. On any failure the old file stays as it was,
+// link: the file it points to is the one replaced (documents kept behind a link), unless the
+// writer asks for the link itself to be replaced (a program's output at a fixed name, where a
+// planted link must not redirect the write). On any failure the old file stays as it was,
 // the temporary file is removed and the error comes back.
 // Any thread; two writers of one file at once end with one of their contents, whole.
 #pragma once
@@ -20,8 +22,13 @@ enum class WholeFileMode {
                      // place, whether or not there was one: deleting and creating, made atomic
 };
 
+enum class WholeFileLink {
+    Follow,  // a link at the path: the file it points to is replaced
+    Replace, // a link at the path is itself replaced by the new file; its target is untouched
+};
+
 OSErr WriteWholeFileAtomically(std::string_view path, const void* bytes, size_t count,
-                               WholeFileMode mode);
+                               WholeFileMode mode, WholeFileLink link = WholeFileLink::Follow);
 inline OSErr WriteWholeFileAtomically(const FSRef& ref, const void* bytes, size_t count)
 {
     return WriteWholeFileAtomically(ref.path, bytes, count, WholeFileMode::ExistingOnly);
