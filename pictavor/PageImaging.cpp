@@ -184,23 +184,22 @@ OSStatus ImageWebView(OffscreenWebView& view, const FSRef& folder, const QString
         LogEntry(QStringLiteral("The page could not be captured: %1").arg(error));
         return ioErr;
     }
-    FSRef file;
-    if (const OSErr status = FSCreateFile(folder, fileName, &file, true); status != noErr) {
+    // The exporter writes a temporary file and renames it to the name: a run killed before
+    // that leaves nothing at the name, never an empty or partial image.
+    std::string path;
+    if (const OSErr status = FSChooseNewFileName(folder, fileName, &path, true); status != noErr) {
         LogEntry(QStringLiteral("The output file could not be created: error %1").arg(status));
         return status;
     }
     GraphicsExporter exporter(subtype);
     exporter.SetInputImage(bitmap);
-    exporter.SetOutputFile(QString::fromStdString(file.path));
+    exporter.SetOutputFile(QString::fromStdString(path));
     exporter.SetCompressionQuality(quality);
     if (const OSStatus status = exporter.Export(); status != noErr) {
-        // The empty file made for the export goes too: no file means no image.
-        FSDeleteObject(file);
         LogEntry(QStringLiteral("The image could not be written: %1").arg(exporter.ErrorText()));
         return status;
     }
-    *outRef = file;
-    return noErr;
+    return FSPathMakeRef(path, outRef);
 }
 
 OSStatus ImageWebViewAsPDF(OffscreenWebView& view, const FSRef& folder, const QString& fileName, FSRef* outRef)
@@ -217,7 +216,8 @@ OSStatus ImageWebViewAsPDF(OffscreenWebView& view, const FSRef& folder, const QS
         LogEntry(QStringLiteral("The PDF could not be made: %1").arg(error));
         return ioErr;
     }
-    if (const OSErr status = WriteWholeFileAtomically(path, pdf.constData(), size_t(pdf.size()), WholeFileMode::CreateIfMissing);
+    if (const OSErr status = WriteWholeFileAtomically(path, pdf.constData(), size_t(pdf.size()),
+                                                        WholeFileMode::CreateIfMissing, WholeFileLink::Replace);
         status != noErr) {
         LogEntry(QStringLiteral("The PDF could not be written: error %1").arg(status));
         return status;

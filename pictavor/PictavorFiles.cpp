@@ -26,6 +26,18 @@ QString CurrentDateDescription()
 
 OSErr FSCreateFile(const FSRef& folder, const QString& name, FSRef* ref, bool replace)
 {
+    std::string path;
+    if (const OSErr status = FSChooseNewFileName(folder, name, &path, replace); status != noErr)
+        return status;
+    FSRef made;
+    const OSErr status = FSCreateFileUnicode(folder, path.substr(path.rfind('/') + 1), &made);
+    if (status == noErr && ref)
+        *ref = made;
+    return status;
+}
+
+OSErr FSChooseNewFileName(const FSRef& folder, const QString& name, std::string* path, bool replace)
+{
     QString itemName = name;
     FSRef existing;
     const OSErr lookup = FSMakeFSRefUnicode(folder, itemName, &existing);
@@ -40,11 +52,14 @@ OSErr FSCreateFile(const FSRef& folder, const QString& name, FSRef* ref, bool re
             itemName.insert(dot, QStringLiteral(" [") + pictavor::CleanForFilename(CurrentDateDescription()) + QStringLiteral("]"));
         }
     }
-    FSRef made;
-    const OSErr status = FSCreateFileUnicode(folder, itemName.toStdString(), &made);
-    if (status == noErr && ref)
-        *ref = made;
-    return status;
+    FSRef taken;
+    const OSErr lookupChosen = FSMakeFSRefUnicode(folder, itemName, &taken);
+    if (lookupChosen == noErr)
+        return dupFNErr;
+    if (lookupChosen != fnfErr)
+        return lookupChosen;
+    *path = folder.path + "/" + itemName.toStdString();
+    return noErr;
 }
 
 QString GetObjectDisplayName(const FSRef& ref)

@@ -27,6 +27,12 @@ bool FSObjectExists(const FSRef& folder, const QString& name, FSRef* ref);
 // dupFNErr. noErr only with a new file.
 OSErr FSCreateFile(const FSRef& folder, const QString& name, FSRef* ref, bool replace);
 
+// The same choice of name as FSCreateFile (an item in the way deleted with `replace`, else the
+// dated name), without creating anything: `path` is a free name in `folder` for a writer that
+// makes the file whole under another name and renames it there, so that nothing stands at the
+// name until the whole file does. dupFNErr when the name stays taken.
+OSErr FSChooseNewFileName(const FSRef& folder, const QString& name, std::string* path, bool replace);
+
 // The item's name as shown: the last component of its path.
 QString GetObjectDisplayName(const FSRef& ref);
 
