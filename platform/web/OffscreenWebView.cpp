@@ -139,6 +139,10 @@ bool OffscreenWebView::AttachPage(QString* error)
         return false;
     if (!Call(QStringLiteral("Page.enable"), {}, true, Within(kCallMs), error))
         return false;
+    // The window's size leaves a smaller viewport (its frame takes the rest): the viewport
+    // itself is the view's 640 x 480, so a short page is laid out and measured at that size.
+    if (!Resize(QSize(kViewWidth, kViewHeight), error))
+        return false;
     if (!Call(QStringLiteral("Network.enable"), {}, true, Within(kCallMs), error))
         return false;
     const auto tree = Call(QStringLiteral("Page.getFrameTree"), {}, true, Within(kCallMs), error);

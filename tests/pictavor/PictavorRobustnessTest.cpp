@@ -15,6 +15,7 @@
 
 #include <pwd.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,6 +140,54 @@ TEST_F(PictavorRobustnessTest, APagePastTheCaptureCapGivesNoFile)
     PictavorRunner runner;
     ExpectNoFile(runner, runner.Run({ fServer.Url("/tall-generated.html?rows=210000"), "png", "3" }),
                  "Image too large for png: 660 x 210020 (limit 134217728)");
+}
+
+// The output name holds nothing until the whole file is there (a kill before that leaves no
+// empty file for the mailing to attach): it appears once, whole (a rename, or a link of the
+// finished unnamed file), and is never written to under that name. A link
+// planted at the name is replaced, its target untouched, in the raster types and the PDF. A
+// short page is imaged at the whole 640 x 480 view (plus the 20-pixel margin).
+TEST_F(PictavorRobustnessTest, TheOutputNameAppearsWholeByRenameAndReplacesAPlantedLink)
+{
+    for (const QString type : { "bmp", "pdf" }) {
+        SCOPED_TRACE(type.toStdString());
+        PictavorRunner runner;
+        ASSERT_TRUE(QDir().mkpath(runner.OutputFolder()));
+        QFile::setPermissions(runner.OutputFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ShortTempFolder elsewhere;
+        const QString victim = elsewhere.Path() + "/victim.txt";
+        QFile victimFile(victim);
+        ASSERT_TRUE(victimFile.open(QIODevice::WriteOnly));
+        victimFile.write("keep me");
+        victimFile.close();
+        ASSERT_TRUE(QFile::link(victim, runner.OutputFile(type)));
+
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(inotify_add_watch(watch, runner.OutputFolder().toUtf8().constData(), IN_CREATE | IN_MOVED_TO | IN_MODIFY | IN_CLOSE_WRITE), 0);
+        const PictavorResult result = runner.Run({ fServer.Url("/untitled.html"), type, "3" });
+        ASSERT_TRUE(Written(runner, result, type)) << result.log.toStdString();
+
+        QStringList events;  // what happened to the output name: "appeared" or "written"
+        alignas(inotify_event) char buffer[1 << 16];
+        for (ssize_t got; (got = read(watch, buffer, sizeof buffer)) > 0;) {
+            for (char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                const QString name = event->len > 0 ? QString::fromUtf8(event->name) : QString();
+                if (name == QFileInfo(runner.OutputFile(type)).fileName())
+                    events << ((event->mask & (IN_CREATE | IN_MOVED_TO)) ? "appeared" : "written");
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        close(watch);
+        EXPECT_EQ(events, QStringList { "appeared" });
+        EXPECT_FALSE(QFileInfo(runner.OutputFile(type)).isSymLink());
+        ASSERT_TRUE(victimFile.open(QIODevice::ReadOnly));
+        EXPECT_EQ(victimFile.readAll(), "keep me");
+        victimFile.close();
+        if (type == "bmp")
+            EXPECT_EQ(oracle::DecodeWithOracle(runner.OutputFile(type), type).size(), QSize(660, 500));
+    }
 }
 
 TEST_F(PictavorRobustnessTest, APlantedLinkInPlaceOfThePrivateFolderGetsNothingWritten)
