@@ -8,6 +8,8 @@
 
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cstring>
@@ -122,6 +124,14 @@ static double Now()
   return YES;
 }
 
+// SMTP is a dialogue of short lines: without TCP_NODELAY a command written right after
+// another (EHLO after the TLS handshake's last record) waits for the server's delayed ACK.
+- (void) sendWithoutDelay
+{
+  const int on = 1;
+  setsockopt([(CWTCPConnection *)[_smtp connection] fd], IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
 - (void) doConnect: (id) unused
 {
   if ([_smtp connect] < 0 || ![_smtp isConnected])
@@ -129,7 +139,9 @@ static double Now()
       [self setStatus: [NSString stringWithFormat: @"Could not connect to %@ port %u.",
                                  [_smtp name], [_smtp port]]];
       [self finish];
+      return;
     }
+  [self sendWithoutDelay];
 }
 
 - (BOOL) connectServer

@@ -10,6 +10,10 @@
 
 #include <QTimer>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 namespace {
 
 const QStringList kEnvelope = {"ann@example.org", "cc@example.org", "hidden@example.org"};
@@ -237,6 +241,42 @@ TEST_F(SecureRoadTest, SilentPeersEndAtTheIdleDeadlineWithTheTimeOutStatus)
         EXPECT_TRUE(outcome.timedOut);
         EXPECT_EQ(outcome.message, "Connection timed out. (Timeout = 2 seconds; you can change this in preferences.)");
     }
+}
+
+// TCP_NODELAY of this process's socket connected to the loopback port; -1 when there is none.
+int NoDelayOfSocketTo(uint16_t port)
+{
+    for (int fd = 0; fd < 1024; ++fd) {
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0 || peer.sin_family != AF_INET
+            || ntohs(peer.sin_port) != port)
+            continue;
+        int on = -1;
+        socklen_t size = sizeof on;
+        getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, &size);
+        return on;
+    }
+    return -1;
+}
+
+TEST_F(SecureRoadTest, TheConnectedSocketSendsWithoutDelay)
+{
+    SmtpServerPeer peer({SmtpServerPeer::EMode::silent});
+    ASSERT_TRUE(peer.IsRunning());
+    SecureMessageRequest request = RequestFor(peer, ESecureTLSMode::startTLS, ESecureMechanism::plain);
+    request.server.timeoutSeconds = 2;
+    bool ended = false;
+    (new BodyThread([&] {
+        SecureMessengerHooks hooks;
+        hooks.yield = [] { LThread::Yield(); };
+        SendSecureMessageData(request, hooks);
+    }, ended))->Resume();
+    int noDelay = -1;
+    LThread::WaitUntil([&] { return (noDelay = NoDelayOfSocketTo(peer.Port())) >= 0 || ended; },
+                       DeadlineAfter(std::chrono::seconds(30)));
+    EXPECT_GT(noDelay, 0);
+    ASSERT_TRUE(LThread::WaitUntil([&] { return ended; }, DeadlineAfter(std::chrono::seconds(30))));
 }
 
 TEST_F(SecureRoadTest, QtTimersKeepFiringDuringASend)
