@@ -1,13 +1,16 @@
 // The secure road end to end: personalised messages (own To name and address, a subject and an
 // HTML and a plain body with the name, "Encode QP" on, optionally one 50 KB attachment) built
 // and delivered through Pantomime over implicit TLS to smtp-sink behind a TLS front, as single
-// send jobs (one TLS connection each) and as batch jobs of 25 messages. Figures only: messages
-// built and delivered per second, failures and peak RSS as counters.
+// send jobs (one TLS connection each) and as batch jobs of 25 messages, and as single jobs over
+// STARTTLS straight to an aiosmtpd peer. Figures only: messages built and delivered per second,
+// failures and peak RSS as counters.
 //
 // scripts/bench-smtp.sh starts smtp-sink and the front and passes the front's port in
 // BREVANTO_BENCH_TLS_PORT (and its CA in BREVANTO_BENCH_CA_FILE); without them each row starts
-// its own. BREVANTO_BENCH_MESSAGES_OUT names a file that BM_WritePrebuiltMessages fills with the
-// same messages built, for the Python smtplib rows.
+// its own. The STARTTLS row needs the script's aiosmtpd peer (BREVANTO_BENCH_STARTTLS_PORT).
+// BREVANTO_BENCH_MESSAGES_OUT names a file that BM_WritePrebuiltMessages fills with the same
+// messages built, for the Python smtplib rows. The rows' message counts are those of
+// BENCH_COUNTS ("10000 100000" when it is not set).
 #include "../tests/peers/SmtpSinkPeer.h"
 #include "../tests/peers/TlsFrontPeer.h"
 
@@ -34,6 +37,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <sstream>
 
 namespace {
 
@@ -72,12 +76,18 @@ public:
 };
 
 // The secure server for a row: the script's front when it gave one, else a sink and front of
-// the row's own. The CA file of the front, when known, turns certificate checks on.
+// the row's own; or, for STARTTLS, the script's aiosmtpd peer. The CA file of the script's
+// certificates, when known, turns certificate checks on.
 class SecureSinkForRow {
 public:
-    SecureSinkForRow()
+    explicit SecureSinkForRow(ESecureTLSMode mode)
     {
-        if (const char* port = std::getenv("BREVANTO_BENCH_TLS_PORT")) {
+        if (mode == ESecureTLSMode::startTLS) {
+            if (const char* port = std::getenv("BREVANTO_BENCH_STARTTLS_PORT"))
+                mPort = UInt16(std::atoi(port));
+            if (const char* ca = std::getenv("BREVANTO_BENCH_CA_FILE"))
+                mCAFile = ca;
+        } else if (const char* port = std::getenv("BREVANTO_BENCH_TLS_PORT")) {
             mPort = UInt16(std::atoi(port));
             if (const char* ca = std::getenv("BREVANTO_BENCH_CA_FILE"))
                 mCAFile = ca;
@@ -89,7 +99,8 @@ public:
                 mCAFile = TestCertificates::Shared().CAFile();
             }
         }
-        SetImplicitTLSTestPorts({mPort});
+        if (mode == ESecureTLSMode::implicitTLS)
+            SetImplicitTLSTestPorts({mPort});
         mSavedCAFile = SecureCAFile();
         if (!mCAFile.empty())
             SetSecureCAFile(mCAFile);
@@ -193,12 +204,13 @@ double PeakRSSKilobytes()
 }
 
 // Sends the row's messages as jobs of `perJob` messages (1: single jobs).
-void SendSecurely(benchmark::State& state, int perJob)
+void SendSecurely(benchmark::State& state, int perJob, ESecureTLSMode mode = ESecureTLSMode::implicitTLS)
 {
     LMainContext::Get();
-    SecureSinkForRow server;
+    SecureSinkForRow server(mode);
     if (server.Port() == 0) {
-        state.SkipWithError("smtp-sink or the TLS front did not start");
+        state.SkipWithError(mode == ESecureTLSMode::startTLS ? "BREVANTO_BENCH_STARTTLS_PORT is not set"
+                                                             : "smtp-sink or the TLS front did not start");
         return;
     }
     NoRetries noRetries;
@@ -235,6 +247,7 @@ void SendSecurely(benchmark::State& state, int perJob)
 
 void BM_SecureRoadSingleJobs(benchmark::State& state) { SendSecurely(state, 1); }
 void BM_SecureRoadBatchJobsOf25(benchmark::State& state) { SendSecurely(state, 25); }
+void BM_SecureRoadStartTLSSingleJobs(benchmark::State& state) { SendSecurely(state, 1, ESecureTLSMode::startTLS); }
 
 // Builds the row's messages once and writes them for the Python rows: per message a line
 // "<sender> <recipient> <length>" and then exactly that many bytes of source.
@@ -267,12 +280,24 @@ void BM_WritePrebuiltMessages(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * count);
 }
 
+// A row for each count of BENCH_COUNTS, without and with the attachment.
+void SecureRoadRows(benchmark::internal::Benchmark* bench)
+{
+    const char* counts = std::getenv("BENCH_COUNTS");
+    std::istringstream words(counts && *counts ? counts : "10000 100000");
+    for (int64_t count = 0; words >> count;) {
+        if (count > 0)
+            bench->Args({count, 0})->Args({count, 1});
+    }
+}
+
 } // namespace
 
-// Rows of 10,000 and 100,000 messages, without and with the attachment; one iteration each.
+// One iteration each.
 #define SECURE_ROAD_ROWS(bench) \
-    BENCHMARK(bench)->Args({10000, 0})->Args({10000, 1})->Args({100000, 0})->Args({100000, 1}) \
-        ->ArgNames({"messages", "attachment50KB"})->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime()
+    BENCHMARK(bench)->Apply(SecureRoadRows)->ArgNames({"messages", "attachment50KB"})->Iterations(1) \
+        ->Unit(benchmark::kSecond)->UseRealTime()
 SECURE_ROAD_ROWS(BM_SecureRoadSingleJobs);
 SECURE_ROAD_ROWS(BM_SecureRoadBatchJobsOf25);
+SECURE_ROAD_ROWS(BM_SecureRoadStartTLSSingleJobs);
 SECURE_ROAD_ROWS(BM_WritePrebuiltMessages);

@@ -6,6 +6,7 @@ Reads the file BM_WritePrebuiltMessages wrote (per message a line "<sender> <rec
   one      over one plain connection (smtp-sink's port)
   batch25  over a new plain connection per 25 messages
   tls      over a new implicit-TLS connection per message (the TLS front's port; --ca checks it)
+  starttls over a new connection per message upgraded with STARTTLS (the aiosmtpd peer's port)
 Prints messages per second. Figures only.
 """
 import argparse
@@ -33,17 +34,22 @@ def send(client, batch):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--messages", required=True)
-    parser.add_argument("--mode", choices=["one", "batch25", "tls"], required=True)
+    parser.add_argument("--mode", choices=["one", "batch25", "tls", "starttls"], required=True)
     parser.add_argument("--port", type=int, required=True)
     parser.add_argument("--ca")
     args = parser.parse_args()
     messages = read_messages(args.messages)
 
     start = time.monotonic()
+    context = ssl.create_default_context(cafile=args.ca) if args.ca else ssl._create_unverified_context()
     if args.mode == "tls":
-        context = ssl.create_default_context(cafile=args.ca) if args.ca else ssl._create_unverified_context()
         for message in messages:
             with smtplib.SMTP_SSL("127.0.0.1", args.port, context=context) as client:
+                send(client, [message])
+    elif args.mode == "starttls":
+        for message in messages:
+            with smtplib.SMTP("127.0.0.1", args.port) as client:
+                client.starttls(context=context)
                 send(client, [message])
     else:
         size = len(messages) if args.mode == "one" else 25

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Delivery figures on loopback: starts smtp-sink and a TLS front (socat, per-run certificate)
-# before it, then runs each row in a fresh process and prints its rate and peak RSS:
-#   build-only                     messages built per second
+# Delivery figures on loopback: starts smtp-sink, a TLS front (socat, per-run certificate)
+# before it and an aiosmtpd peer with STARTTLS, then runs each row in a fresh process and
+# prints its rate and peak RSS, and the ratios the rows are judged by:
+#   build only                     messages built per second, beside Python's email package
 #   (a) framework client, one connection       (b) framework client, 25 per connection
 #   (c) secure road, single jobs via the front (d) secure road, batch jobs of 25 via the front
+#   (c') secure road, single jobs over STARTTLS straight to the aiosmtpd peer
 #   (e) Python smtplib with the same prebuilt messages: one connection, 25 per connection,
-#       TLS per message via the front
+#       TLS per message via the front, STARTTLS per message to the aiosmtpd peer
+#   (f) the TLS handshake ceiling: openssl s_time -new against the front
 # Figures only, no pass/fail. BENCH_COUNTS sets the message counts (default "10000 100000");
 # BUILD_DIR the build folder. Runs with a private home, so no setting of the user's changes.
+# The machine's load is printed first: figures of a loaded machine are only worth their ratios.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
@@ -47,6 +51,8 @@ wait_port() {
     openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem -days 2 -extfile ext.cnf
 ) >/dev/null 2>&1
 
+echo "== machine: $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg)"
+
 sink_port=$(free_port)
 sink_user=()
 [[ $(id -u) -eq 0 ]] && sink_user=(-u nobody)
@@ -60,43 +66,106 @@ socat "OPENSSL-LISTEN:$front_port,bind=127.0.0.1,reuseaddr,fork,verify=0,cert=$s
 pids+=($!)
 wait_port "$front_port"
 
+# The aiosmtpd peer with STARTTLS, recording nothing; a FIFO held open keeps its input open.
+starttls_port=$(free_port)
+mkfifo "$scratch/peer-input"
+exec 3<>"$scratch/peer-input"
+"$python" "$top/tests/peers/smtp_server.py" --mode starttls --port "$starttls_port" \
+    --cert "$scratch/server.pem" --key "$scratch/server.key" <&3 >/dev/null 2>&1 &
+pids+=($!)
+wait_port "$starttls_port"
+
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" TMPDIR="$scratch/tmp" QT_QPA_PLATFORM=offscreen
 export BREVANTO_BENCH_TLS_PORT="$front_port" BREVANTO_BENCH_CA_FILE="$scratch/ca.pem"
+export BREVANTO_BENCH_STARTTLS_PORT="$starttls_port" BENCH_COUNTS="$counts"
 
-# One row: a label and a command, run in a fresh process; its own lines, then the peak RSS.
+declare -A rate
+
+# One row: a label, a key under which its messages per second are kept, and a command run in
+# a fresh process; its own lines, then its rate and peak RSS. A benchmark row's rate is its
+# items per second; any other command prints "<n> messages/s" (or connections/s).
 row() {
-    local label=$1
-    shift
+    local label=$1 key=$2 value=
+    shift 2
     echo "== $label"
-    /usr/bin/time -f "   peak RSS %M KB" "$@" 2>&1 | grep -E '^(BM_|BuildPersonalised|smtplib|   peak)' || true
+    /usr/bin/time -f "%M" -o "$scratch/rss" "$@" >"$scratch/out" 2>"$scratch/err" || true
+    if [[ -s $scratch/json ]]; then
+        "$python" - "$scratch/json" >"$scratch/out" <<'PY'
+import json, sys
+for r in json.load(open(sys.argv[1])).get("benchmarks", [])[:1]:
+    if r.get("error_occurred"):
+        print("error: %s" % r.get("error_message", ""))
+    else:
+        failures = r.get("failures")
+        print("%s  %.1f messages/s%s" % (r["name"], r.get("items_per_second", 0),
+                                        "" if failures is None else "  failures %d" % failures))
+PY
+        rm -f "$scratch/json"
+    fi
+    grep -E '^(BM_|Build|smtplib|email|error|[0-9]+ connections)' "$scratch/out" | sed 's/^/   /' || true
+    value=$(grep -oE '[0-9.]+ (messages|connections)/s' "$scratch/out" | tail -1 | cut -d' ' -f1 || true)
+    rate[$key]=$value
+    [[ -n $value ]] || tail -3 "$scratch/err" | sed 's/^/   /'
+    echo "   peak RSS $(tail -1 "$scratch/rss") KB"
 }
 bench_row() {
-    row "$1" "$bench" --benchmark_filter="$2" --benchmark_counters_tabular=true
+    local label=$1 key=$2 filter=$3
+    row "$label" "$key" "$bench" --benchmark_filter="$filter" --benchmark_out="$scratch/json" --benchmark_out_format=json
+}
+# "ratio NAME A B TARGET": A's rate over B's, with the target it should reach.
+ratio() {
+    local a=${rate[$2]:-} b=${rate[$3]:-}
+    if [[ -z $a || -z $b ]]; then
+        echo "-- $1: no ratio (a row gave no figure)"
+        return
+    fi
+    "$python" -c 'import sys; n, a, b, t = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), sys.argv[4]; print("-- %s: %.1f / %.1f = %.2fx (target %s)" % (n, a, b, a / b if b else 0, t))' "$1" "$a" "$b" "$4"
 }
 
 for attachment in 0 1; do
-    bench_row "build only, attachment $attachment" "^BuildPersonalised/attachment50KB:$attachment\$"
+    bench_row "build only, attachment $attachment" "build$attachment" "^BuildPersonalised/attachment50KB:$attachment\$"
+    flag=()
+    (( attachment )) && flag=(--attachment)
+    row "Python email build, attachment $attachment" "email$attachment" "$python" "$top/bench/email_build_bench.py" \
+        --messages 2000 "${flag[@]}"
+    ratio "build only, attachment $attachment, against Python email" "build$attachment" "email$attachment" ">= 10x"
 done
+# The handshake ceiling: new TLS connections to the front per second, as openssl s_time counts them.
+cat >"$scratch/ceiling.sh" <<'SH'
+openssl s_time -connect "127.0.0.1:$1" -new -time 10 -CAfile "$2" 2>&1 \
+    | awk '/connections in .* real seconds/ { printf "%d connections in %s real seconds: %.1f connections/s\n", $1, $4, $1 / $4 }'
+SH
+row "(f) TLS handshake ceiling: openssl s_time -new on the front" ceiling bash "$scratch/ceiling.sh" "$front_port" "$scratch/ca.pem"
 for count in $counts; do
     for attachment in 0 1; do
         tag="$count messages, attachment $attachment"
-        bench_row "(c) secure road, single jobs, $tag" "^BM_SecureRoadSingleJobs/messages:$count/attachment50KB:$attachment/"
-        bench_row "(d) secure road, batch jobs of 25, $tag" "^BM_SecureRoadBatchJobsOf25/messages:$count/attachment50KB:$attachment/"
+        bench_row "(c) secure road, single jobs, $tag" "c" "^BM_SecureRoadSingleJobs/messages:$count/attachment50KB:$attachment/"
+        bench_row "(d) secure road, batch jobs of 25, $tag" "d" "^BM_SecureRoadBatchJobsOf25/messages:$count/attachment50KB:$attachment/"
+        bench_row "(c') secure road over STARTTLS to aiosmtpd, single jobs, $tag" "c'" \
+            "^BM_SecureRoadStartTLSSingleJobs/messages:$count/attachment50KB:$attachment/"
+        ratio "(d) against (c), $tag" d c ">= 3x"
+        ratio "(c) against the handshake ceiling, $tag" c ceiling ">= 0.5x"
         # Rows (a), (b) and (e) hold all messages prebuilt: 100,000 with the attachment would be ~7 GB.
         if (( count * (1 + attachment * 70) > 1000000 )); then
             echo "== (a), (b), (e) with $tag: skipped (the prebuilt messages would not fit in memory)"
             continue
         fi
-        bench_row "(a) framework client, one connection, $tag" "^BM_SMTPClientOneConnection/$count/$attachment/"
-        bench_row "(b) framework client, 25 per connection, $tag" "^BM_SMTPClientBatchesOf25/$count/$attachment/"
+        bench_row "(a) framework client, one connection, $tag" a "^BM_SMTPClientOneConnection/$count/$attachment/"
+        bench_row "(b) framework client, 25 per connection, $tag" b "^BM_SMTPClientBatchesOf25/$count/$attachment/"
         messages="$scratch/messages-$count-$attachment"
         BREVANTO_BENCH_MESSAGES_OUT="$messages" "$bench" \
             --benchmark_filter="^BM_WritePrebuiltMessages/messages:$count/attachment50KB:$attachment/" >/dev/null
         for mode in one batch25; do
-            row "(e) smtplib $mode, $tag" "$python" "$top/bench/smtplib_bench.py" --messages "$messages" --mode "$mode" --port "$sink_port"
+            row "(e) smtplib $mode, $tag" "e-$mode" "$python" "$top/bench/smtplib_bench.py" --messages "$messages" \
+                --mode "$mode" --port "$sink_port"
         done
-        row "(e) smtplib TLS per message, $tag" "$python" "$top/bench/smtplib_bench.py" --messages "$messages" --mode tls \
-            --port "$front_port" --ca "$scratch/ca.pem"
+        row "(e) smtplib TLS per message, $tag" e-tls "$python" "$top/bench/smtplib_bench.py" --messages "$messages" \
+            --mode tls --port "$front_port" --ca "$scratch/ca.pem"
+        row "(e) smtplib STARTTLS per message to aiosmtpd, $tag" e-starttls "$python" "$top/bench/smtplib_bench.py" \
+            --messages "$messages" --mode starttls --port "$starttls_port" --ca "$scratch/ca.pem"
+        ratio "(c) against smtplib TLS per message, $tag" c e-tls ">= 1.0x"
+        ratio "(c') against smtplib STARTTLS per message, $tag" "c'" e-starttls ">= 1.0x"
         rm -f "$messages"
     done
 done
+echo "== machine load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -18,7 +18,7 @@ limits what EHLO offers ("" offers no AUTH at all).
 Refusals: --refuse ADDRESS (repeatable) answers RCPT TO that address with 550; a DATA in the
 same transaction then gets 451, so nothing of it is stored.
 
-Spool (--spool DIR):
+Spool (--spool DIR; without it nothing is recorded, as the benchmark wants):
   commands.log        one JSON object per client command: session, tls, verb, arg
   message-NNNN.eml    the exact DATA bytes of each accepted message (dot-unstuffed)
   message-NNNN.json   its envelope: mail_from, rcpt_tos, tls, auth (mechanism, login) or null
@@ -58,14 +58,19 @@ class Spool:
     def __init__(self, folder):
         self.folder = folder
         self.lock = threading.Lock()
-        os.makedirs(folder, exist_ok=True)
+        if folder:
+            os.makedirs(folder, exist_ok=True)
 
     def command(self, session_id, tls, verb, arg):
+        if not self.folder:
+            return
         line = json.dumps({"session": session_id, "tls": tls, "verb": verb, "arg": arg})
         with self.lock, open(os.path.join(self.folder, "commands.log"), "a", encoding="utf-8") as log:
             log.write(line + "\n")
 
     def message(self, envelope, tls, auth):
+        if not self.folder:
+            return
         number = next(MESSAGE_IDS)
         base = os.path.join(self.folder, "message-%04d" % number)
         write_whole(base + ".eml", bytes(envelope.original_content or b""))
@@ -210,7 +215,7 @@ def main():
     warnings.simplefilter("ignore")
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--mode", choices=["starttls", "implicit", "plain", "silent", "silent-tls"], default="plain")
-    parser.add_argument("--spool", required=True)
+    parser.add_argument("--spool")
     parser.add_argument("--cert")
     parser.add_argument("--key")
     parser.add_argument("--port", type=int, default=0)
