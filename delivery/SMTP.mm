@@ -252,7 +252,7 @@ SecureMessageOutcome SendSecureMessageData(const SecureMessageRequest &request, 
   SecureGuardedPerform(smtp, @selector(sendRequest:), [NSValue valueWithPointer: &request]);
   [pool release];
 
-  [smtp runUntilDone: hooks.yield];
+  [smtp runUntilDone: hooks.yield waitReadable: hooks.waitReadable];
 
   pool = [NSAutoreleasePool new];
   SecureMessageOutcome outcome;

@@ -278,7 +278,7 @@ SecureCheckOutcome RunSecureServerCheck(const SecureCheckRequest &request, const
   SecureGuardedPerform(check, @selector(doCheck:), [NSValue valueWithPointer: &request]);
   [pool release];
 
-  [check runUntilDone: hooks.yield];
+  [check runUntilDone: hooks.yield waitReadable: hooks.waitReadable];
 
   pool = [NSAutoreleasePool new];
   SecureCheckOutcome outcome;

@@ -41,8 +41,10 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
 // address). The caller connects with -connectServer.
 - (BOOL) prepareServer: (const SecureServer &) theServer;
 - (BOOL) connectServer;
-// Spins the run loop until done or idle for the time-out; yields between slices.
-- (void) runUntilDone: (const std::function<void()> &) theYield;
+// Runs the run loop until done or idle for the time-out, waiting for the socket's readiness
+// between passes (see SecureMessenger.h).
+- (void) runUntilDone: (const std::function<void()> &) theYield
+         waitReadable: (const SecureWaitReadable &) theWait;
 - (void) tearDown;
 
 // TLS steps for the subclasses: YES when the handshake was started (or done).

@@ -1,11 +1,14 @@
 // SecureMessenger: the C++ face of the secure SMTP path. Pure C++ (no Qt, no Objective-C), so
 // that both the program's C++ code and the Objective-C++ classes SMTP and SSMTP include it.
 //
-// A conversation runs on the GUI thread's run loop, driven from the calling thread: the call
-// spins the run loop in slices of at most 10 ms, each inside its own autorelease pool, and calls
-// `yield` between slices with no pool open. It returns when the conversation ended at a
-// callback or when nothing (no callback, no byte) happened for `timeoutSeconds`; in that case
-// the request is cancelled and the outcome says "timed out".
+// A conversation runs on the GUI thread's run loop, driven from the calling thread by the
+// socket's readiness: the call handles what the run loop has ready without waiting, inside its
+// own autorelease pool, and then, with no pool open, waits through `waitReadable` until the
+// server's next bytes arrive (at most a short slice, so the idle deadline and the watchdog are
+// checked); while the client still has bytes to write, or without `waitReadable`, it calls
+// `yield` instead. It returns when the conversation ended at a callback or when nothing (no
+// callback, no byte) happened for `timeoutSeconds`; in that case the request is cancelled and
+// the outcome says "timed out".
 //
 // Every conversation goes through TLS before it authenticates: STARTTLS on the greeting's
 // service, or TLS from the first byte (implicit). Certificates are verified against caFile
@@ -82,9 +85,13 @@ struct SecureMessageRequest {
     SecureEnvelope envelope;
 };
 
+// Waits until the descriptor is readable (an error or hang-up counts) or the milliseconds pass.
+using SecureWaitReadable = std::function<void(int descriptor, int milliseconds)>;
+
 struct SecureMessengerHooks {
     std::function<void(const std::string&)> status;  // each status text as it is set
-    std::function<void()> yield;                     // between run-loop slices
+    std::function<void()> yield;                     // between run-loop passes
+    SecureWaitReadable waitReadable;                 // for the server's bytes (see the top)
 };
 
 struct SecureMessageOutcome {
@@ -114,6 +121,7 @@ struct SecureCheckHooks {
     std::function<void(int menuItem, const std::string&)> mechanismChosen;  // 2/3/4 and the status text
     std::function<void()> beep;
     std::function<void()> yield;
+    SecureWaitReadable waitReadable;
 };
 
 struct SecureCheckOutcome {

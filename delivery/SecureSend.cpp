@@ -17,6 +17,12 @@ void LogSecureStatus(const std::string& text)
 
 } // namespace
 
+void SecureWaitOnThread(int descriptor, int milliseconds)
+{
+    LThread::WaitForDescriptor(descriptor, LThread::EDescriptorEvent::readable,
+                               DeadlineAfter(std::chrono::milliseconds(milliseconds)));
+}
+
 bool SendMailSecurely(CMailMessage& mail, const SecureServer& server, CText& errorText)
 {
     SecureMessageRequest request;
@@ -33,6 +39,7 @@ bool SendMailSecurely(CMailMessage& mail, const SecureServer& server, CText& err
     SecureMessengerHooks hooks;
     hooks.status = LogSecureStatus;
     hooks.yield = [] { LThread::Yield(); };
+    hooks.waitReadable = SecureWaitOnThread;
     const SecureMessageOutcome outcome = SendSecureMessageData(request, hooks);
     if (!outcome.succeeded && !outcome.message.empty())
         errorText.Assign(outcome.message.c_str());

@@ -10,3 +10,7 @@
 #include "SecureMessenger.h"
 
 bool SendMailSecurely(CMailMessage& mail, const SecureServer& server, CText& errorText);
+
+// The secure road's wait for the server's bytes on a cooperative thread (or the GUI thread):
+// other threads and the window run meanwhile.
+void SecureWaitOnThread(int descriptor, int milliseconds);

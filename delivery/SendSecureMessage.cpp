@@ -3,6 +3,7 @@
 
 #include "CEnvironment.h"
 #include "LThread.h"
+#include "SecureSend.h"
 
 #include <cstdio>
 
@@ -66,6 +67,7 @@ void CheckSecureServer(CDeliveryWindow& window, const QString& address, const QS
     };
     hooks.beep = beep;
     hooks.yield = [] { LThread::Yield(); };
+    hooks.waitReadable = SecureWaitOnThread;
     const SecureCheckOutcome outcome = RunSecureServerCheck(request, hooks);
     if (outcome.succeeded)
         window.checkSucceeded = 1;

@@ -9,6 +9,7 @@
 #include "LMainContext.h"
 #include "LThread.h"
 #include "SecureMessenger.h"
+#include "SecureSend.h"
 
 #include <chrono>
 #include <functional>
@@ -93,6 +94,7 @@ inline SecureMessageOutcome SendOnThread(const SecureMessageRequest& request, st
                 statuses->push_back(text);
         };
         hooks.yield = [] { LThread::Yield(); };
+        hooks.waitReadable = SecureWaitOnThread;
         outcome = SendSecureMessageData(request, hooks);
     });
     return outcome;
