@@ -180,13 +180,17 @@ constexpr ControlMapEntry kEntries[] = {
     {"SelectEntourageGroup", 'CNTL', 1, ControlRole::EntourageGroupPopup, ControlKind::Popup},
     {"SelectEntourageGroup", 'CNTL', 2, ControlRole::EntourageArrows, ControlKind::Arrows},
     {"NoMyCardAlert", 'show', 0, ControlRole::DontShowAgainCheckBox, ControlKind::CheckBox},
+    {"MessageMonitor", 'DATA', 0, ControlRole::RequestsList, ControlKind::DataBrowser},
+    {"MessageMonitor", 'MMWT', 0, ControlRole::MonitorStatusCaption, ControlKind::Caption},
+    {"MessageMonitor", 'OPNP', 0, ControlRole::MonitorPreferencesButton, ControlKind::Button},
+    {"MessageMonitor", 'ECSV', 0, ControlRole::ExportRequestsButton, ControlKind::Button},
 };
 
 constexpr const char* kNibWindows[] = {
     "Mailer", "Attachments", "AttachmentsSmall", "Recipients", "ScheduleRecipients", "AddRecipient",
     "OtherOptions", "ServerSettings", "Progress", "PreambleSheet", "PreambleWindow", "EpilogueSheet",
     "EpilogueWindow", "PlainTextAlternativeSheet", "PlainTextAlternativeWindow", "SelectEntourageGroup",
-    "NoMyCardAlert", "AppendOrReplace", "RemoveImport", "About",
+    "NoMyCardAlert", "AppendOrReplace", "RemoveImport", "About", "MessageMonitor",
 };
 
 struct KindClass {

@@ -57,7 +57,8 @@ enum class ControlRole {
     PlainTextAlternativeAddressBookTagPullDown, PlainTextAlternativeImportTagButton,
     PlainTextAlternativeScriptButton, PlainTextAlternativeSpellingButton, PlainTextAlternativeHelpButton,
     PlainTextAlternativeClearButton, PlainTextAlternativeCancelButton, PlainTextAlternativeOKButton,
-    EntourageCaption, EntourageGroupPopup, EntourageArrows, DontShowAgainCheckBox
+    EntourageCaption, EntourageGroupPopup, EntourageArrows, DontShowAgainCheckBox, RequestsList,
+    MonitorStatusCaption, MonitorPreferencesButton, ExportRequestsButton
 };
 
 struct ControlMapEntry {

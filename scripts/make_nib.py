@@ -463,6 +463,16 @@ def about():
                 body=body)
 
 
+def message_monitor():
+    body = V(C("DataBrowser", "DATA", 0, "RequestsList", columns=[
+                 ("INDX", "text", "#", False), ("DATE", "text", "Date", True), ("NAME", "text", "Name", True),
+                 ("SBJT", "text", "Subject", True), ("MIDP", "text", "Mailing", True)]),
+             H(C("Caption", "MMWT", 0, "MonitorStatusCaption"), STRETCH,
+               C("Button", "OPNP", 0, "MonitorPreferencesButton", text="Preferences...", cmd="OPNP"),
+               C("Button", "ECSV", 0, "ExportRequestsButton", text="Export...", cmd="ECSV")))
+    return dict(name="MessageMonitor", cls="QWidget", title="Message Monitor", size=(720, 420), body=body)
+
+
 # ---------------------------------------------------------------------------------------------
 # The preferences, servers and software-update windows (nibs of their own). Their controls are
 # found by ID by their window classes, not through the control map.
@@ -610,7 +620,8 @@ WINDOWS = [mailer(), attachments("Attachments", 180), attachments("AttachmentsSm
 for _design in ("Preamble", "Epilogue", "PlainTextAlternative"):
     for _variant in ("Sheet", "Window"):
         WINDOWS.append(editor(_design, _variant))
-WINDOWS += [entourage(), no_my_card(), append_or_replace(), remove_import(), about(), preferences(), servers()]
+WINDOWS += [entourage(), no_my_card(), append_or_replace(), remove_import(), about(), message_monitor(),
+            preferences(), servers()]
 WINDOWS += software_update()
 
 MENUS = [
