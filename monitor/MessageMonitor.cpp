@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <cerrno>
 #include <cstdio>
@@ -368,14 +369,19 @@ void ToggleMessageMonitor(bool inQuiet)
 
 // --- Roll Log and Open Log ------------------------------------------------------------------------
 
-QString PutAsideLogName(const QDateTime& inWhen, int inSerial)
+QString StandardDateDescription(const QDateTime& inWhen)
 {
     const int offset = inWhen.offsetFromUtc() / 60;
     const QString zone = QStringLiteral("%1%2%3")
                              .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
                              .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
                              .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'));
-    QString name = inWhen.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char(' ') + zone;
+    return QLocale::c().toString(inWhen, QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char(' ') + zone;
+}
+
+QString PutAsideLogName(const QDateTime& inWhen, int inSerial)
+{
+    QString name = StandardDateDescription(inWhen);
     if (inSerial > 1)
         name += QStringLiteral(" %1").arg(inSerial);
     name += QStringLiteral(".cdbvto");

@@ -9,6 +9,7 @@
 #include "MacTypes.h"
 #include "MonitorStore.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <functional>
@@ -65,5 +66,7 @@ void SetMessageMonitorLimits(const MonitorServerLimits& inLimits);
 using MonitorLogRenamer = std::function<OSErr(const QString& inPath, const QString& inNewName)>;
 void SetMessageMonitorLogRenamer(MonitorLogRenamer inRenamer);
 
+// "2008-03-01 14:05:09 +0100": local time with its offset, the form of exported dates.
+QString StandardDateDescription(const QDateTime& inWhen);
 // "2008-03-01 14.05.09 +0100.cdbvto": the local time with its offset, ":" made ".".
 QString PutAsideLogName(const QDateTime& inWhen, int inSerial = 1);
