@@ -61,8 +61,8 @@ pids+=($!)
 wait_port "$sink_port"
 
 front_port=$(free_port)
-socat "OPENSSL-LISTEN:$front_port,bind=127.0.0.1,reuseaddr,fork,verify=0,cert=$scratch/server.pem,key=$scratch/server.key" \
-    "TCP:127.0.0.1:$sink_port" >/dev/null 2>&1 &
+socat "OPENSSL-LISTEN:$front_port,bind=127.0.0.1,reuseaddr,fork,nodelay,verify=0,cert=$scratch/server.pem,key=$scratch/server.key" \
+    "TCP:127.0.0.1:$sink_port,nodelay" >/dev/null 2>&1 &
 pids+=($!)
 wait_port "$front_port"
 
