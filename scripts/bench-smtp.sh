@@ -154,7 +154,7 @@ for count in $counts; do
         bench_row "(b) framework client, 25 per connection, $tag" b "^BM_SMTPClientBatchesOf25/$count/$attachment/"
         messages="$scratch/messages-$count-$attachment"
         BREVANTO_BENCH_MESSAGES_OUT="$messages" "$bench" \
-            --benchmark_filter="^BM_WritePrebuiltMessages/messages:$count/attachment50KB:$attachment/" >/dev/null
+            --benchmark_filter="^BM_WritePrebuiltMessages/messages:$count/attachment50KB:$attachment/" >/dev/null 2>&1
         for mode in one batch25; do
             row "(e) smtplib $mode, $tag" "e-$mode" "$python" "$top/bench/smtplib_bench.py" --messages "$messages" \
                 --mode "$mode" --port "$sink_port"
