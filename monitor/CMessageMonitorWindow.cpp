@@ -82,9 +82,8 @@ QString ExportLine(const MonitorRecord& inRecord)
 
 CMessageMonitorWindow::CMessageMonitorWindow()
 {
-    if (NibLoader::CreateNibReference(QStringLiteral("Brevanto"), mNib) != noErr)
-        return;
-    mWindow = mNib->CreateWindow(QStringLiteral("MessageMonitor"));
+    if (NibLoader::CreateNibReference(QStringLiteral("Brevanto"), mNib) == noErr)
+        mWindow = mNib->CreateWindow(QStringLiteral("MessageMonitor"));
     if (!mWindow) {
         // Without the nib's window the object still answers; it shows an empty window.
         mWindow = new QWidget;
