@@ -21,6 +21,7 @@
 #include "CString256.h"
 #include "CText.h"
 #include "ControlMap.h"
+#include "ImportedRecipients.h"
 #include "LCommander.h"
 #include "MergeFieldValues.h"
 #include "UITypes.h"
@@ -33,6 +34,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,7 @@ class CThread;
 class NibLoader;
 struct WindowEvent;
 struct ControlEvent;
+struct DataBrowserItemData;
 
 // The construction failure that has already been shown to the user.
 constexpr SInt32 kWindowNotOpenedErr = userCanceledErr;
@@ -229,6 +232,37 @@ public:
     void AutoSaveIfDue() override;
     void WaitWhilePaused() override;
 
+    // Recipients of the current source (tab 1: the Address Book group, tab 2: the imported
+    // list) and their send flags: one flag per recipient, none while a source has no array.
+    enum class ERecipientSource : SInt16 { addressBook = 1, imported = 2 };
+    using SendFlags = std::optional<std::vector<bool>>;
+    ERecipientSource CurrentSource() const;
+    SInt32 CountRecipients() const;
+    SInt32 CountFlaggedRecipients() const;
+    SendFlags& CurrentSendFlags();
+    // Keeps the array when its count equals inCount; otherwise a new one, each flag on when the
+    // recipient has an address (all off with inClear). Updates the count caption.
+    void ResetSendFlags(ERecipientSource inSource, SInt32 inCount, SendFlags& ioFlags, Boolean inClear);
+    void SetAllSendFlags(Boolean inFlag);
+    void SetSelectedSendFlags(Boolean inFlag);
+    void InvertSendFlags();
+    void ApplyBlacklist();
+    void UnflagRecipientsFromLog(const QStringList& inAddresses);
+    // Display name and address of recipient i of a source; both empty when there is none.
+    void GetRecipientNameAndAddress(ERecipientSource inSource, SInt32 inIndex, QString& outName,
+                                    QString& outEmail) const;
+    // The imported recipients as flat records (empty without recipients), and back (appended).
+    QByteArray RecipientsToData() const;
+    void RecipientsFromData(const QByteArray& inData);
+    // Captions and the recipients list.
+    void UpdateRecipientCountText();
+    void UpdateImportSourceText();
+    void RefreshRecipientsList();
+    void RefreshSendColumn();
+    void ShowImportedRecipients();
+    // Asks for a text file and imports it (inReplace: in place of the imported recipients).
+    void ChooseImportFile(Boolean inReplace);
+
     // Sender texts as resolved.
     const CString256& SenderName() const { return mSenderName; }
     const CString256& SenderAddress() const { return mSenderAddress; }
@@ -238,6 +272,9 @@ public:
     SInt32 mRecipientsTab = 1;          // 1 group, 2 import
     SInt32 mSenderTab = 1;              // 1 My Card, 2 manual
     QString mImportPath;                // the recipient import file
+    ImportedRecipients mImported;
+    SendFlags mABSendFlags;
+    SendFlags mImportSendFlags;
     CList<CString256> mAttachmentPaths; // absolute paths
     QString mWebPageURL;                // the source field as last normalised, whole
     CText mMessageText;                 // the body LoadWebDocument fetched or read
@@ -246,7 +283,6 @@ public:
     // puts into the pane (null: leave the pane as it is), and whether that is still to do.
     QString mEditorStoredText[3];
     UInt8 mEditorTextNotLoaded[3] = {1, 1, 1};
-    CList<DeliveredRecipient> mDeliveryResults;
     QString mUniqueName;                // creation date and time
     MergeRecipient mMergeRecipient;     // whom the message being made is for
     SInt64 mScheduledTime = 0;          // seconds since 1904; 0 = none
@@ -281,6 +317,9 @@ private:
     void SetUpLists();
     void KeepMinimumSizes();
     void InstallListCallbacks();
+    void InstallImportPanelHandlers();
+    OSStatus RecipientItemData(DataBrowserItemID inItem, DataBrowserPropertyID inProperty,
+                               DataBrowserItemData& ioData, bool inSetValue);
     void DisposeWindows();
     void DisposeWindow(ENibWindow inWhich);
     void StopThreads();

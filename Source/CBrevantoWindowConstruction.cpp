@@ -324,6 +324,7 @@ void CBrevantoWindow::InstallKeyFilters()
 
 void CBrevantoWindow::InstallControlHandlers()
 {
+    InstallImportPanelHandlers();
     if (ControlRef field = Control(ControlRole::SourceField)) {
         ControlHandlers::InstallControlEventHandler(field, {ControlEventKind::textAccepted}, [this](ControlEvent&) {
             NormalizeURL();

@@ -62,10 +62,6 @@ SInt32 CBrevantoWindow::GetPriorityValue() const
     return value == 3 || value < 1 || value > 5 ? 0 : value;
 }
 
-QString CBrevantoWindow::GetRecipientFirstName(SInt32) const { return QString(); }
-QString CBrevantoWindow::GetRecipientLastName(SInt32) const { return QString(); }
-QString CBrevantoWindow::GetRecipientEmail(SInt32) const { return QString(); }
-
 void CBrevantoWindow::ShowCurrentRecipient(const QString& inDisplayName, const QString& inEmail)
 {
     const QString text = inDisplayName.isEmpty() ? inEmail : inDisplayName + " <" + inEmail + ">";

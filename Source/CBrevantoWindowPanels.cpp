@@ -215,7 +215,7 @@ void CBrevantoWindow::RefreshDeliveredList(SInt32 inRevealItem)
 {
     if (auto* list = qobject_cast<DataBrowser*>(Control(ControlRole::DeliveredList))) {
         list->RemoveAllItems();
-        list->AddItems(UInt32(mDeliveryResults.Count()));
+        list->AddItems(UInt32(deliveredList.Count()));
         if (inRevealItem > 0)
             list->RevealItem(DataBrowserItemID(inRevealItem), 0, false);
     }
@@ -238,6 +238,12 @@ void CBrevantoWindow::InstallListCallbacks()
         SetControlProperty(list, 'KWRD', 'Mail', owner);
         DataBrowserCallbacks callbacks;
         callbacks.itemData = noRows;
+        if (role == ControlRole::RecipientsList) {
+            callbacks.itemData = [this](DataBrowser*, DataBrowserItemID inItem, DataBrowserPropertyID inProperty,
+                                        DataBrowserItemData& ioData, bool inSetValue) {
+                return RecipientItemData(inItem, inProperty, ioData, inSetValue);
+            };
+        }
         list->SetCallbacks(callbacks);
         if (role != ControlRole::AttachmentsList) {
             list->SetSortProperty(kIndexColumn);

@@ -10,7 +10,6 @@
 #include "SheetController.h"
 
 #include <QFileInfo>
-#include <QMimeDatabase>
 
 namespace {
 std::optional<bool>& AvailableOverride()
@@ -43,13 +42,6 @@ std::optional<DocumentSeams::MeCard> DocumentSeams::CopyMeCard() { return MeCard
 void DocumentSeams::SetAddressBookAvailable(std::optional<bool> inAvailable) { AvailableOverride() = inAvailable; }
 
 void DocumentSeams::SetMeCard(std::optional<MeCard> inCard) { MeCardOverride() = std::move(inCard); }
-
-bool IsTextFile(const QString& inPath)
-{
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(inPath, QMimeDatabase::MatchExtension);
-    const QString name = type.name();
-    return name.startsWith(QLatin1String("text/")) || name.startsWith(QLatin1String("message/"));
-}
 
 void RefreshWindowsOnActivate()
 {
@@ -111,29 +103,13 @@ void CBrevantoWindow::SetStatusTextAndYield(const QString& inText)
 void CBrevantoWindow::UpdateErrorCount()
 {
     SInt32 errors = 0;
-    mDeliveryResults.Rewind();
-    while (const DeliveredRecipient* result = mDeliveryResults.Next()) {
+    deliveredList.Rewind();
+    while (const DeliveredRecipient* result = deliveredList.Next()) {
         if (result->errorCode != 0)
             ++errors;
     }
     SetControlTitleWithCFString(Control(ControlRole::ErrorCountCaption),
                                 QString::number(errors) + (errors == 1 ? " error" : " errors"));
-}
-
-void CBrevantoWindow::ShowAlertSheet(const QString& inMessage, const QString& inExplanation, Boolean inAsSheet)
-{
-    Presenter& presenter = Presenter::Get();
-    presenter.Beep();
-    WindowRef main = GetMainWindow();
-    if (inAsSheet && main && main->isVisible())
-        presenter.ShowAlertSheet(main, AlertKind::note, inMessage, inExplanation, AlertButtons::ok, {});
-    else
-        presenter.ShowAlert(AlertKind::note, inMessage, inExplanation, AlertButtons::ok);
-}
-
-void CBrevantoWindow::StartFileImport(const QString& inPath, Boolean, Boolean)
-{
-    mImportPath = inPath;
 }
 
 void CBrevantoWindow::AttemptClose()

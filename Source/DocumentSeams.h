@@ -1,11 +1,11 @@
-// DocumentSeams: the least the mailing window needs of its document, its recipients and the
+// DocumentSeams: the least the mailing window needs of its document and the
 // Address Book until those are built: the document is read and written by nobody (a window is
-// never modified), the Address Book is an empty one without a Me card, the recipient lists have
-// no rows, and text files are told by their extension's MIME type. Tests may pose as a machine
-// without an address book, or with a Me card. GUI thread only.
+// never modified) and the Address Book is an empty one without a Me card. Tests may pose as a
+// machine without an address book, or with a Me card. GUI thread only.
 #pragma once
 
 #include "MacTypes.h"
+#include "TextFiles.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,8 +28,6 @@ public:
     static void SetMeCard(std::optional<MeCard> inCard);
 };
 
-// True when the file's MIME type (from its name's extension) starts with "text/" or "message/".
-bool IsTextFile(const QString& inPath);
 
 // For every open mailing window: its progress display is hidden.
 void RefreshWindowsOnActivate();

@@ -181,6 +181,9 @@ public:
         return true;
     }
 
+    // The last element, or null for an empty list; the cursor is not touched.
+    T* Last() { return tail != nullptr ? &static_cast<Node*>(tail)->value : nullptr; }
+
     // The cursor's value, moving the cursor on; null at the end of the walk.
     T* Next()
     {

@@ -1,5 +1,6 @@
 #include "NetworkChecks.h"
 
+#include "ByteDecoders.h"
 #include "CHTTPRequest.h"
 #include "FileNameStrings.h"
 #include "InterfaceAddresses.h"

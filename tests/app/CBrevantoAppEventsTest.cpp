@@ -18,7 +18,7 @@
 
 namespace {
 
-CFPropertyList Person(const char* inFirst, const char* inLast, const char* inAddress)
+CFPropertyList PersonEntry(const char* inFirst, const char* inLast, const char* inAddress)
 {
     CFPropertyList::Dictionary person;
     if (inFirst)
@@ -140,13 +140,13 @@ TEST_F(EventsTest, DayliteLinesNeutraliseSeparators)
         CFPropertyList person;
         const char* line;
     } cases[] = {
-        {Person("Ann", "Lee", "ann@example.com"), "Ann,Lee,ann@example.com\n"},
-        {Person(nullptr, "Lee", "lee@example.com"), ",Lee,lee@example.com\n"},
-        {Person("Bo", nullptr, "bo@example.com"), "Bo,,bo@example.com\n"},
-        {Person("John", "Smith, Jr.", "js@example.com"), "John,Smith  Jr.,js@example.com\n"},
-        {Person("Tab\tbed", "Two\r\nLines", "x@example.com"), "Tab bed,Two  Lines,x@example.com\n"},
-        {Person("No", "Address", nullptr), ""},
-        {Person("Empty", "Address", ""), ""},
+        {PersonEntry("Ann", "Lee", "ann@example.com"), "Ann,Lee,ann@example.com\n"},
+        {PersonEntry(nullptr, "Lee", "lee@example.com"), ",Lee,lee@example.com\n"},
+        {PersonEntry("Bo", nullptr, "bo@example.com"), "Bo,,bo@example.com\n"},
+        {PersonEntry("John", "Smith, Jr.", "js@example.com"), "John,Smith  Jr.,js@example.com\n"},
+        {PersonEntry("Tab\tbed", "Two\r\nLines", "x@example.com"), "Tab bed,Two  Lines,x@example.com\n"},
+        {PersonEntry("No", "Address", nullptr), ""},
+        {PersonEntry("Empty", "Address", ""), ""},
         {CFPropertyList(QStringLiteral("not a person")), ""},
     };
     for (const auto& entry : cases)
@@ -158,8 +158,8 @@ TEST_F(EventsTest, DayliteLinesNeutraliseSeparators)
 
 TEST_F(EventsTest, DayliteRequestWritesTheFileAndOpensAnImportWindow)
 {
-    CFPropertyList::Array people = {Person("Ann", "Lee", "ann@example.com"), Person("No", "Mail", nullptr),
-                                    Person(nullptr, "Ono", "ono@example.com")};
+    CFPropertyList::Array people = {PersonEntry("Ann", "Lee", "ann@example.com"), PersonEntry("No", "Mail", nullptr),
+                                    PersonEntry(nullptr, "Ono", "ono@example.com")};
     const QString request = WritePeople(CFPropertyList(people));
     CBrevantoApp& application = MakeApplication();
     application.SetUpApplication();

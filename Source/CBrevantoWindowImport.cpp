@@ -1,0 +1,64 @@
+// Starting a recipients import into a mailing window: the file chosen or known, the thread that
+// reads it, the import panel's stop button and the alert sheet the importers show.
+#include "CBrevantoWindow.h"
+
+#include "CEnvironment.h"
+#include "CFileImporterThread.h"
+#include "ControlHandlers.h"
+#include "ControlValues.h"
+#include "Presenter.h"
+
+#include <QFileInfo>
+
+void CBrevantoWindow::StartFileImport(const QString& inPath, Boolean inAddToGroup, Boolean inReplace)
+{
+    if (inPath.isEmpty())
+        return;
+    if (!QFileInfo(inPath).isFile()) {
+        ShowAlertSheet(QStringLiteral("The import file could not be found."), QString());
+        return;
+    }
+    auto* thread = new CFileImporterThread(this, inPath, inAddToGroup, inReplace);
+    AdoptThread(thread);
+    thread->Resume();
+}
+
+void CBrevantoWindow::ChooseImportFile(Boolean inReplace)
+{
+    QString path;
+    if (Presenter::Get().ChooseOneFile(0, &path) || path.isEmpty())
+        return;
+    path = QFileInfo(path).absoluteFilePath();
+    // An appending import of a second file keeps the window's import file.
+    if (mImportPath.isEmpty() || inReplace)
+        mImportPath = path;
+    StartFileImport(path, GetControl32BitValue(Control(ControlRole::AddToGroupCheckBox)) != 0, inReplace);
+}
+
+void CBrevantoWindow::InstallImportPanelHandlers()
+{
+    ControlRef stop = Control(ControlRole::ImportStopButton);
+    if (!stop)
+        return;
+    ControlHandlers::InstallControlEventHandler(stop, {ControlEventKind::command}, [](ControlEvent& ioEvent) {
+        if (ioEvent.command != 'SipT')
+            return OSStatus(eventNotHandledErr);
+        CFileImporterThread::RequestCancel();
+        return OSStatus(noErr);
+    });
+}
+
+void CBrevantoWindow::ShowAlertSheet(const QString& inMessage, const QString& inExplanation, Boolean inAsSheet)
+{
+    Presenter& presenter = Presenter::Get();
+    presenter.Beep();
+    WindowRef main = GetMainWindow();
+    if (inAsSheet && main && main->isVisible())
+        presenter.ShowAlertSheet(main, AlertKind::stop, inMessage, inExplanation, AlertButtons::ok, {});
+    else
+        presenter.ShowAlert(AlertKind::stop, inMessage, inExplanation, AlertButtons::ok);
+    if (gEnvironment) {
+        const QString line = inExplanation.isEmpty() ? inMessage : inMessage + "(" + inExplanation + ")";
+        gEnvironment->LogLine(line.toUtf8().constData());
+    }
+}

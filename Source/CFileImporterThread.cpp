@@ -1,0 +1,97 @@
+#include "CFileImporterThread.h"
+
+#include "CBrevantoWindow.h"
+#include "CEnvironment.h"
+#include "ControlValues.h"
+#include "Person.h"
+#include "RecipientTextParser.h"
+
+#include <QFile>
+
+std::atomic<bool> CFileImporterThread::sCancel{false};
+
+namespace {
+constexpr SInt32 kProgressSteps = 1000;
+constexpr SInt32 kLinesPerYield = 50;
+} // namespace
+
+CFileImporterThread::CFileImporterThread(CBrevantoWindow* inWindow, const QString& inPath, bool inAddToGroup,
+                                         bool inReplace)
+    : mWindow(inWindow)
+    , mPath(inPath)
+    , mAddToGroup(inAddToGroup)
+    , mReplace(inReplace)
+{
+    sCancel.store(false);
+    mWindow->SelectRecipientsTab(2);
+    mWindow->mRecipientsTab = 2;
+}
+
+void CFileImporterThread::ShowPanel(bool inShow)
+{
+    const ControlRole panel[] = {ControlRole::ImportProgressBar, ControlRole::ImportStatusCaption,
+                                 ControlRole::ImportArrows, ControlRole::ImportStopButton};
+    SetControlVisibility(mWindow->Control(ControlRole::ImportSourceCaption), !inShow, true);
+    for (ControlRole role : panel)
+        SetControlVisibility(mWindow->Control(role), inShow, true);
+}
+
+void* CFileImporterThread::Run()
+{
+    ShowPanel(true);
+    SetControlTitleWithCFString(mWindow->Control(ControlRole::ImportStatusCaption), QStringLiteral("Pre-processing..."));
+    CheckStop();
+    QFile file(mPath);
+    if (file.open(QIODevice::ReadOnly)) {
+        const RecipientTextParser parser(file.readAll());
+        file.close();
+        if (mReplace)
+            mWindow->mImported.RemoveAll();
+        Import(parser);
+    } else {
+        mWindow->ShowAlertSheet(QStringLiteral("The import file could not be opened."),
+                                QStringLiteral("Make sure that the file is not open in another application."));
+    }
+    ControlRef bar = mWindow->Control(ControlRole::ImportProgressBar);
+    SetProgressIndeterminate(bar, true);
+    ShowPanel(false);
+    mWindow->UpdateImportSourceText();
+    mWindow->ShowImportedRecipients();
+    return nullptr;
+}
+
+void CFileImporterThread::Import(const RecipientTextParser& inParser)
+{
+    ControlRef bar = mWindow->Control(ControlRole::ImportProgressBar);
+    ControlRef caption = mWindow->Control(ControlRole::ImportStatusCaption);
+    const SInt32 total = inParser.Count();
+    SetControl32BitMinimum(bar, 0);
+    SetControl32BitMaximum(bar, kProgressSteps);
+    SetControl32BitValue(bar, 0);
+    SetProgressIndeterminate(bar, false);
+    const bool eliminateDuplicates = GetEliminateDuplicates();
+    SInt32 shown = 0;
+    for (SInt32 line = 0; line < total; ++line) {
+        if (line % kLinesPerYield == 0)
+            CheckStop();
+        else if (IsStopRequested())
+            throw CStopException();
+        QString problem;
+        const std::optional<Person> person = inParser.RecordAt(line, &problem);
+        if (!person) {
+            if (gEnvironment)
+                gEnvironment->LogLine(problem.toUtf8().constData());
+        } else if (!eliminateDuplicates || !mWindow->mImported.Contains(*person)) {
+            mWindow->mImported.Append(*person);
+        }
+        const SInt32 done = line + 1;
+        const auto position = SInt32(float(done) / float(total) * float(kProgressSteps));
+        if (position != shown) {
+            shown = position;
+            SetControl32BitValue(bar, position);
+            SetControlTitleWithCFString(caption, QStringLiteral("(Imported %1 of %2)").arg(done).arg(total));
+        }
+        if (sCancel.load())
+            break;
+    }
+}

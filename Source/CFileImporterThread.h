@@ -1,0 +1,43 @@
+// CFileImporterThread: imports a recipients text file into a mailing window on a cooperative
+// thread, behind the window's import panel (progress bar, status caption, arrows, stop button).
+//
+// The file is read and parsed whole (RecipientTextParser) before the window's list changes, so
+// a replacing import of a file that can't be read keeps the old recipients. Then each line is
+// appended unless "Eliminate Duplicates" finds it already there; the status caption reads
+// "(Imported n of total)" whenever the progress moves by a thousandth.
+//
+// Stopping: the stop button sets the one program-wide cancel flag (every running import ends
+// after its current line, keeping what it added); the window's clean-up asks the thread to stop
+// (checked after every line) and waits for it, so the thread never outlives its window.
+// The window adopts the thread. GUI thread (cooperative) only.
+#pragma once
+
+#include "CThread.h"
+
+#include <QString>
+
+#include <atomic>
+
+class CBrevantoWindow;
+class RecipientTextParser;
+
+class CFileImporterThread : public CThread {
+public:
+    // Sets the cancel flag to 0 and shows the imported recipients' tab.
+    CFileImporterThread(CBrevantoWindow* inWindow, const QString& inPath, bool inAddToGroup, bool inReplace);
+
+    void* Run() override;
+
+    // The stop button: every running import ends after its current line.
+    static void RequestCancel() { sCancel.store(true); }
+
+private:
+    void ShowPanel(bool inShow);
+    void Import(const RecipientTextParser& inParser);
+
+    CBrevantoWindow* mWindow;
+    QString mPath;
+    bool mAddToGroup;
+    bool mReplace;
+    static std::atomic<bool> sCancel;
+};
