@@ -14,6 +14,9 @@ void CBrevantoWindow::StartFileImport(const QString& inPath, Boolean inAddToGrou
 {
     if (inPath.isEmpty())
         return;
+    // An appending import of a second file keeps the window's import file.
+    if (mImportPath.isEmpty() || inReplace)
+        mImportPath = inPath;
     if (!QFileInfo(inPath).isFile()) {
         ShowAlertSheet(QStringLiteral("The import file could not be found."), QString());
         return;
@@ -28,11 +31,7 @@ void CBrevantoWindow::ChooseImportFile(Boolean inReplace)
     QString path;
     if (Presenter::Get().ChooseOneFile(0, &path) || path.isEmpty())
         return;
-    path = QFileInfo(path).absoluteFilePath();
-    // An appending import of a second file keeps the window's import file.
-    if (mImportPath.isEmpty() || inReplace)
-        mImportPath = path;
-    StartFileImport(path, GetControl32BitValue(Control(ControlRole::AddToGroupCheckBox)) != 0, inReplace);
+    StartFileImport(QFileInfo(path).absoluteFilePath(), GetControl32BitValue(Control(ControlRole::AddToGroupCheckBox)) != 0, inReplace);
 }
 
 void CBrevantoWindow::InstallImportPanelHandlers()

@@ -5,11 +5,13 @@
 #include "MailingWindowFixture.h"
 #include "SourceSeams.h"
 
+#include "CThread.h"
 #include "CFPropertyList.h"
 #include "CFPropertyListWriter.h"
 #include "ControlValues.h"
 #include "LApplication.h"
 #include "LException.h"
+#include "LThread.h"
 #include "ToolboxCommands.h"
 #include "SheetController.h"
 
@@ -21,6 +23,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -211,6 +214,8 @@ TEST_F(MailingWindowTest, ATextFileOpensANewMailingThatImportsIt)
     auto* window = new CBrevantoWindow(path);
     EXPECT_EQ(window->mImportPath, path);
     EXPECT_TRUE(window->GetDocumentPath().isEmpty());
+    ASSERT_TRUE(LThread::WaitUntil([] { return gThreadList.Count() == 0; }, DeadlineAfter(std::chrono::minutes(1))));
+    EXPECT_EQ(window->GetRecipientEmail(0), "ann@example.com");
 }
 
 TEST_F(MailingWindowTest, SendOnOpenSendsOnlyWhenTheUserOpensTheDocument)
