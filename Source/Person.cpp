@@ -1,6 +1,7 @@
 #include "Person.h"
 
 #include "ByteDecoders.h"
+#include "MacRomanText.h"
 #include "PreferenceGetters.h"
 
 #include <QByteArray>

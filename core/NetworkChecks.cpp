@@ -1,6 +1,5 @@
 #include "NetworkChecks.h"
 
-#include "ByteDecoders.h"
 #include "CHTTPRequest.h"
 #include "FileNameStrings.h"
 #include "InterfaceAddresses.h"
