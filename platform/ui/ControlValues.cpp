@@ -21,6 +21,8 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 constexpr const char* kMenuValueProperty = "menuValue";
 constexpr const char* kMinimumProperty = "minimum32";
@@ -94,14 +96,21 @@ SInt32 GetControl32BitValue(ControlRef inControl)
     return inControl->property("value32").toInt();
 }
 
+// The 0-based index of item inValue: a value past the last item selects the last one (a
+// stored document may name more items than the control now has); 0 and below select none.
+static int PinnedItemIndex(SInt32 inValue, int inCount)
+{
+    return inValue >= 1 && inCount > 0 ? std::min(int(inValue), inCount) - 1 : -1;
+}
+
 void SetControl32BitValue(ControlRef inControl, SInt32 inValue)
 {
     if (!inControl)
         return;
     if (auto* popup = qobject_cast<QComboBox*>(inControl)) {
-        popup->setCurrentIndex(inValue >= 1 && inValue <= popup->count() ? inValue - 1 : -1);
+        popup->setCurrentIndex(PinnedItemIndex(inValue, popup->count()));
     } else if (QTabBar* tabs = TabBarOf(inControl)) {
-        tabs->setCurrentIndex(inValue >= 1 && inValue <= tabs->count() ? inValue - 1 : -1);
+        tabs->setCurrentIndex(PinnedItemIndex(inValue, tabs->count()));
     } else if (auto* check = qobject_cast<QCheckBox*>(inControl)) {
         check->setCheckState(inValue == 2 ? Qt::PartiallyChecked : inValue ? Qt::Checked : Qt::Unchecked);
     } else if (ItemMenu(inControl) && qobject_cast<QToolButton*>(inControl)) {

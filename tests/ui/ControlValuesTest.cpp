@@ -20,7 +20,7 @@ ControlRef Control(QWidget* inWindow, OSType inSignature, SInt32 inID)
 }
 } // namespace
 
-TEST_F(NibTest, PopupsAndTabsAreOneBasedWithZeroForNone)
+TEST_F(NibTest, PopupsAndTabsAreOneBasedWithZeroForNoneAndPinnedToTheirLastItem)
 {
     QWidget* window = Load(QStringLiteral("Main"));
     ControlRef popup = Control(window, 'CNTL', 3);
@@ -34,8 +34,8 @@ TEST_F(NibTest, PopupsAndTabsAreOneBasedWithZeroForNone)
         SInt32 set;
         SInt32 expected;
     };
-    for (const Case& c : {Case{popup, 3, 3}, Case{popup, 0, 0}, Case{popup, 4, 0}, Case{popup, 1, 1},
-                          Case{tabs, 2, 2}, Case{tabs, 1, 1}}) {
+    for (const Case& c : {Case{popup, 3, 3}, Case{popup, 0, 0}, Case{popup, 4, 3}, Case{popup, 1, 1},
+                          Case{tabs, 2, 2}, Case{tabs, 1, 1}, Case{tabs, 7, 2}}) {
         SetControl32BitValue(c.control, c.set);
         EXPECT_EQ(GetControl32BitValue(c.control), c.expected) << "set " << c.set;
     }
