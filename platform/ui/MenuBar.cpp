@@ -44,11 +44,27 @@ bool MenuBar::LoadFromNib(NibLoader& inNib, const QString& inWindowName, QString
     return true;
 }
 
+namespace {
+
+// The program has one menu bar: its keys work from every window of the program, also from those
+// that show no view of the bar (preferences, the monitor, editors), unless a modal dialog is up.
+void MakeKeysApplicationWide(QMenu* inMenu)
+{
+    for (QAction* action : inMenu->actions()) {
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        if (QMenu* submenu = action->menu())
+            MakeKeysApplicationWide(submenu);
+    }
+}
+
+} // namespace
+
 void MenuBar::AddMenu(QMenu* inMenu)
 {
     if (!inMenu || mMenus.contains(inMenu))
         return;
     inMenu->setParent(mKeeper, inMenu->windowFlags());
+    MakeKeysApplicationWide(inMenu);
     inMenu->setToolTipsVisible(true);
     CommandRouter::Get().WireMenuBarMenu(inMenu);
     mMenus.append(inMenu);
@@ -186,6 +202,7 @@ QAction* MenuBar::AppendItem(QMenu* inMenu, const QString& inText, CommandT inCo
         return nullptr;
     QAction* action = inMenu->addAction(inText);
     action->setProperty("command", inCommand);
+    action->setShortcutContext(Qt::ApplicationShortcut);
     return action;
 }
 

@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QMenu>
+#include <QTest>
 #include <QToolButton>
 
 namespace {
@@ -165,5 +166,23 @@ TEST_F(RoutingTest, MenuBarItemsTakeEnablingAndMarksFromTheChainAndRouteAsMenuCo
     auto* recent = new QMenu;
     EXPECT_TRUE(bar.SetRecentItemsMenu(recent));
     EXPECT_EQ(MenuBar::Item(bar.GetMenu(129), 1)->menu(), recent);
+    bar.RemoveAllMenus();
+}
+
+TEST_F(RoutingTest, MenuKeysWorkFromAWindowThatShowsNoMenuBar)
+{
+    MenuBar& bar = MenuBar::Get();
+    bar.RemoveAllMenus();
+    ASSERT_TRUE(bar.LoadFromNib(*mNib, QStringLiteral("MenuBar")));
+    bar.AttachTo(mWindow);
+    mWindow->show();
+    MenuBar::Item(bar.GetMenu(128), 1)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K)); // 'SIMS'
+
+    QWidget preferences; // a window of the program without a view of the bar
+    preferences.show();
+    preferences.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&preferences));
+    QTest::keyClick(&preferences, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(mMailingWindow.mSeen, std::vector<CommandT>{'SIMS'});
     bar.RemoveAllMenus();
 }
