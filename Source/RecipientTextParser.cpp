@@ -2,7 +2,6 @@
 
 #include "ByteDecoders.h"
 
-#include <QStringDecoder>
 
 namespace {
 
@@ -57,14 +56,7 @@ RecipientTextParser::RecipientTextParser(const QByteArray& inBytes)
 
 QString RecipientTextParser::DecodeText(const QByteArray& inBytes)
 {
-    QString text;
-    if (inBytes.startsWith("\xFF\xFE") || inBytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(inBytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
-        text = utf16(inBytes.mid(2));
-    } else {
-        QByteArray bytes = inBytes.startsWith("\xEF\xBB\xBF") ? inBytes.mid(3) : inBytes;
-        text = IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
-    }
+    QString text = DecodeTextFileBytes(inBytes);
     const qsizetype nul = text.indexOf(QChar(0));
     if (nul >= 0)
         text.truncate(nul);

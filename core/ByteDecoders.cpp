@@ -26,3 +26,13 @@ bool IsValidUtf8(const QByteArray& inBytes)
     const QString decoded = utf8(inBytes); // the decoder works only when its result is taken
     return !utf8.hasError();
 }
+
+QString DecodeTextFileBytes(const QByteArray& inBytes)
+{
+    if (inBytes.startsWith("\xFF\xFE") || inBytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(inBytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        return utf16(inBytes.mid(2));
+    }
+    const QByteArray bytes = inBytes.startsWith("\xEF\xBB\xBF") ? inBytes.mid(3) : inBytes;
+    return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
+}

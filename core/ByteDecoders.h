@@ -10,3 +10,6 @@
 QString DecodeWindows1252(const QByteArray& inBytes);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(const QByteArray& inBytes);
+// A text file as users bring it: UTF-16 by its byte-order mark, else UTF-8 (a byte-order mark
+// dropped), else the whole file as Windows-1252.
+QString DecodeTextFileBytes(const QByteArray& inBytes);

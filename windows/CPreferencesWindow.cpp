@@ -1,6 +1,7 @@
 #include "CPreferencesWindow.h"
 
 #include "AlertHelpers.h"
+#include "ByteDecoders.h"
 #include "CEnvironment.h"
 #include "CFPreferenceDomain.h"
 #include "ControlData.h"
@@ -24,7 +25,6 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QStringDecoder>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabBar>
@@ -215,33 +215,6 @@ QString AgentText(const char* inKey)
 }
 
 long NumberOf(const QString& inText) { return std::atol(inText.toUtf8().constData()); }
-
-// Text files as users bring them: UTF-8 (its mark dropped), UTF-16 with a mark, and anything that
-// is not valid UTF-8 read as Windows-1252.
-QString DecodeTextFile(const QByteArray& inBytes)
-{
-    if (inBytes.startsWith("\xFF\xFE") || inBytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(inBytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        return utf16.decode(inBytes.mid(2));
-    }
-    const QByteArray body = inBytes.startsWith("\xEF\xBB\xBF") ? inBytes.mid(3) : inBytes;
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = utf8.decode(body);
-    if (!utf8.hasError())
-        return text;
-    // 0x80-0x9F differ from Latin-1; the five unassigned codes become U+FFFD.
-    static const char16_t kHighControls[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    QString windows;
-    windows.reserve(body.size());
-    for (char byte : body) {
-        const auto code = static_cast<unsigned char>(byte);
-        windows.append(code >= 0x80 && code < 0xA0 ? QChar(kHighControls[code - 0x80]) : QChar(code));
-    }
-    return windows;
-}
 
 } // namespace
 
@@ -724,7 +697,7 @@ void CPreferencesWindow::StoreBlacklist()
 
 QStringList CPreferencesWindow::ReadAddressLines(const QByteArray& inBytes)
 {
-    QString text = DecodeTextFile(inBytes);
+    QString text = DecodeTextFileBytes(inBytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
     text.replace(QLatin1Char('\n'), QLatin1Char('\r'));
     if (text.endsWith(QLatin1Char('\r')))
