@@ -8,7 +8,9 @@
 #include "MergeFieldValues.h"
 #include "ProgramRequests.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QDir>
 #include <QSocketNotifier>
 
@@ -66,6 +68,7 @@ int main(int argc, char** argv)
         return HandOver(channel.Folder(), invocation.events);
 
     CBrevantoApp app(&argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/Brevanto.png")));
     if (role == InstanceChannel::Role::First && !channel.Listen())
         role = InstanceChannel::Role::Unavailable;
     if (role == InstanceChannel::Role::Unavailable)

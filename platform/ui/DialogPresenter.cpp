@@ -1,5 +1,7 @@
 #include "DialogPresenter.h"
 
+#include "CFBundle.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,22 +11,34 @@ namespace {
 QMessageBox::Icon IconOf(AlertKind inKind)
 {
     switch (inKind) {
-    case AlertKind::stop: return QMessageBox::Critical;
+    case AlertKind::stop: return QMessageBox::Information;
     case AlertKind::caution: return QMessageBox::Warning;
     case AlertKind::note: return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
 
+// Alerts are titled with the program's name (its bundle name), not the executable's.
+QString AlertTitle()
+{
+    const QString name = CFBundle::Main().ValueForInfoDictionaryKey(QStringLiteral("CFBundleName")).ToString();
+    return name.isEmpty() ? QApplication::applicationName() : name;
+}
+
 QMessageBox* MakeAlert(QWidget* inParent, AlertKind inKind, const QString& inMessage, const QString& inExplanation,
                        AlertButtons inButtons)
 {
-    auto* box = new QMessageBox(IconOf(inKind), QApplication::applicationName(), inMessage,
+    auto* box = new QMessageBox(IconOf(inKind), AlertTitle(), inMessage,
                                 inButtons == AlertButtons::okCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                                     : QMessageBox::Ok,
                                 inParent);
     box->setInformativeText(inExplanation);
     box->setDefaultButton(QMessageBox::Ok);
+    // A stop alert shows the program's own icon, as the alerts the program was written for did:
+    // it tells something the user must take in (a mode switched on, a mailing refused), not
+    // always an error, so it does not wear the error sign.
+    if (inKind == AlertKind::stop && !QApplication::windowIcon().isNull())
+        box->setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
     return box;
 }
 } // namespace
@@ -101,7 +115,7 @@ std::optional<QString> DialogPresenter::ChooseFolder(const QString& inTitle, con
 
 SaveChangesAnswer DialogPresenter::AskSaveChanges(WindowRef inParent, const QString& inDocumentName)
 {
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
+    QMessageBox box(QMessageBox::Warning, AlertTitle(),
                     QStringLiteral("Do you want to save the changes you made in the document \"%1\"?")
                         .arg(inDocumentName),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, inParent);
