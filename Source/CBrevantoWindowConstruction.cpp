@@ -26,6 +26,7 @@
 #include "RunOnMainContext.h"
 #include "SheetController.h"
 #include "SourceSeams.h"
+#include "SpellingBridge.h"
 #include "SystemLookups.h"
 #include "TextPaneAttachment.h"
 #include "ToolboxCommands.h"
@@ -361,7 +362,7 @@ void CBrevantoWindow::InstallControlHandlers()
 
 void CBrevantoWindow::SetUpEditors()
 {
-    const bool spelling = IsSpellingAvailable();
+    const bool spelling = IsSpellCheckingAvailable();
     const std::pair<ControlRole, ControlRole> editors[] = {
         {ControlRole::PlainTextAlternativeTextPane, ControlRole::PlainTextAlternativeSpellingButton},
         {ControlRole::PreambleTextPane, ControlRole::PreambleSpellingButton},

@@ -8,7 +8,6 @@
 #include <QIcon>
 #include <QString>
 
-bool IsSpellingAvailable();
 // The site icon of a web page; null (no icon) here.
 QIcon CopySiteIcon(const QString& inURL);
 void InstallDragHandlers(WindowRef inWindow);

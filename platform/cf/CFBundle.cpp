@@ -122,6 +122,23 @@ QString CFBundle::MaterializedResourcePath(const QString& name, const QString& e
     return MaterializeLocked(resource);
 }
 
+namespace {
+QString& PrivateFrameworksOverride()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+QString CFBundle::PrivateFrameworksPath() const
+{
+    if (!PrivateFrameworksOverride().isEmpty())
+        return PrivateFrameworksOverride();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+}
+
+void CFBundle::SetPrivateFrameworksPath(const QString& folder) { PrivateFrameworksOverride() = folder; }
+
 QString CFBundle::AuxiliaryExecutablePath(const QString& name) const
 {
     if (name.isEmpty() || name.contains(u'/'))

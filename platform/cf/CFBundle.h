@@ -38,6 +38,10 @@ public:
 
     // The executable of that name beside the running program; empty when there is none.
     QString AuxiliaryExecutablePath(const QString& name) const;
+    // The folder of the program's private loadable modules: the running program's own folder,
+    // or the one a test set (SetPrivateFrameworksPath; empty restores the default).
+    QString PrivateFrameworksPath() const;
+    static void SetPrivateFrameworksPath(const QString& folder);
 
 private:
     CFBundle();

@@ -3,7 +3,7 @@
 // "SendOnOpen" sends unless the workspace restore reopened it, an unreadable file opens nothing),
 // with the failures that leave no window behind.
 #include "MailingWindowFixture.h"
-#include "SourceSeams.h"
+#include "SpellingBridge.h"
 
 #include "CThread.h"
 #include "CFPropertyList.h"
@@ -100,7 +100,7 @@ TEST_F(MailingWindowTest, NoMeCardSheetFollowsItsPreference)
         WindowRef alert = window->Window(CBrevantoWindow::ENibWindow::noMeCard);
         EXPECT_EQ(SheetController::IsSheetShown(alert), c.shown) << (c.value ? c.value : "absent");
         // Without spell checking each editor's set-up beeps once as it hides its spelling button.
-        const int setUpBeeps = IsSpellingAvailable() ? 0 : 3;
+        const int setUpBeeps = IsSpellCheckingAvailable() ? 0 : 3;
         EXPECT_EQ(mPresenter->Beeps() - beeps, setUpBeeps + (c.shown ? 1 : 0));
         if (c.shown)
             EXPECT_EQ(SheetController::GetSheetParent(alert), window->GetMainWindow());

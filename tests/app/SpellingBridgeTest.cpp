@@ -1,0 +1,122 @@
+// Spell checking through the loadable module: without one, with stand-ins that bind one
+// function or fail to start, and with the real module over Enchant and the en_US Hunspell
+// dictionary, whose ranges count UTF-16 units.
+#include "MailingWindowFixture.h"
+
+#include "CFBundle.h"
+#include "ControlValues.h"
+#include "SpellingBridge.h"
+
+#include <clocale>
+#include <string>
+
+namespace {
+
+class SpellingBridgeTest : public MailingWindowTest {
+protected:
+    void TearDown() override
+    {
+        UseModulesIn(QString());
+        MailingWindowTest::TearDown();
+    }
+
+    // The module is looked for in that folder from the next operation on.
+    static void UseModulesIn(const QString& inFolder)
+    {
+        DisposeSpellBundle();
+        CFBundle::SetPrivateFrameworksPath(inFolder);
+    }
+};
+
+const QString kText = QString::fromUtf8("Zo\xC3\xAB \xF0\x9F\x98\x80 wrote a tset of speling");
+
+} // namespace
+
+TEST(SpellBundleName, FollowsTheSystemVersion)
+{
+    EXPECT_TRUE(SpellBundleName(0x1015).isEmpty());
+    EXPECT_EQ(SpellBundleName(0x1020), "SpellCheckJaguar.so");
+    EXPECT_EQ(SpellBundleName(0x1028), "SpellCheckJaguar.so");
+    EXPECT_EQ(SpellBundleName(0x1030), "SpellCheck.so");
+    EXPECT_EQ(SpellBundleName(0x1060), "SpellCheck.so");
+}
+
+TEST_F(SpellingBridgeTest, WithoutAModuleNothingIsMisspelledAndTheButtonsGo)
+{
+    UseModulesIn(FolderPath("empty"));
+    EXPECT_FALSE(IsSpellCheckingAvailable());
+    const SpellCheckRange range = SpellCheckString(kText, 0, QString(), true, 0);
+    EXPECT_EQ(range.location, 0);
+    EXPECT_EQ(range.length, 0);
+    EXPECT_TRUE(SpellCopyGuesses("tset").isEmpty());
+    EXPECT_TRUE(SpellCopyIgnoredWords(1).isEmpty());
+    EXPECT_EQ(SpellGetUniqueDocumentTag(), 0);
+    SpellIgnoreWord("tset", 1);
+    SpellSetIgnoredWords({"a"}, 1);
+    SpellCloseDocument(1);
+
+    const int beeps = mPresenter->Beeps();
+    auto* window = new CBrevantoWindow();
+    EXPECT_EQ(mPresenter->Beeps() - beeps, 3);
+    for (ControlRole role : {ControlRole::PlainTextAlternativeSpellingButton, ControlRole::PreambleSpellingButton,
+                             ControlRole::EpilogueSpellingButton})
+        EXPECT_FALSE(IsControlVisible(window->Control(role)));
+}
+
+TEST_F(SpellingBridgeTest, MissingFunctionsFallBackAndAFailedStartBindsNothing)
+{
+    UseModulesIn(BREVANTO_SPELL_MODULES "/spell_check_only");
+    EXPECT_TRUE(IsSpellCheckingAvailable());
+    EXPECT_TRUE(SpellCopyGuesses("tset").isEmpty());
+    EXPECT_EQ(SpellGetUniqueDocumentTag(), 0);
+
+    UseModulesIn(BREVANTO_SPELL_MODULES "/spell_init_fails");
+    EXPECT_FALSE(IsSpellCheckingAvailable());
+    EXPECT_EQ(SpellGetUniqueDocumentTag(), 0);
+    EXPECT_EQ(SpellCheckString(kText, 0, QString(), true, 0).length, 0);
+}
+
+TEST_F(SpellingBridgeTest, EnchantFindsMisspelledWordsWithUTF16Ranges)
+{
+    const std::string locale = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C.UTF-8");
+    UseModulesIn(BREVANTO_BIN_DIR);
+    const bool available = IsSpellCheckingAvailable();
+    std::setlocale(LC_ALL, locale.c_str());
+    ASSERT_TRUE(available);
+
+    // Walk the text: each word found, then on from its end.
+    QStringList found;
+    SInt32 start = 0;
+    for (int step = 0; step < 10; ++step) {
+        const SpellCheckRange range = SpellCheckString(kText, start, QString(), false, 0);
+        if (range.length == 0)
+            break;
+        found << kText.mid(range.location, range.length) + "@" + QString::number(range.location);
+        start = range.location + range.length;
+    }
+    EXPECT_EQ(found, (QStringList {QString::fromUtf8("Zo\xC3\xAB@0"), "tset@15", "speling@23"}));
+
+    // Wrapping from inside the last word comes back to the first; an unknown language is the default.
+    const SpellCheckRange wrapped = SpellCheckString(kText, 25, "xx_YY", true, 0);
+    EXPECT_EQ(wrapped.location, 0);
+    EXPECT_EQ(wrapped.length, 3);
+    EXPECT_EQ(SpellCheckString("all good words", 0, QString(), true, 0).length, 0);
+    EXPECT_TRUE(SpellCopyGuesses("tset").contains("test"));
+
+    const SInt32 tag = SpellGetUniqueDocumentTag();
+    EXPECT_GT(tag, 0);
+    EXPECT_EQ(SpellGetUniqueDocumentTag(), tag + 1);
+    const QString zoe = QString::fromUtf8("Zo\xC3\xAB");
+    SpellIgnoreWord(zoe, tag);
+    SpellIgnoreWord("tset", tag);
+    EXPECT_EQ(SpellCheckString(kText, 0, QString(), true, tag).location, 23);
+    EXPECT_EQ(SpellCheckString(kText, 4, QString(), true, tag + 1).location, 15);
+
+    SpellSetIgnoredWords({"speling", zoe, "tset", "speling"}, tag);
+    EXPECT_EQ(SpellCopyIgnoredWords(tag), (QStringList {"speling", zoe, "tset"}));
+    EXPECT_EQ(SpellCheckString(kText, 0, QString(), true, tag).length, 0);
+    SpellCloseDocument(tag);
+    EXPECT_TRUE(SpellCopyIgnoredWords(tag).isEmpty());
+    EXPECT_EQ(SpellCheckString(kText, 4, QString(), true, tag).location, 15);
+}
