@@ -25,6 +25,7 @@
 #include "Presenter.h"
 #include "RunOnMainContext.h"
 #include "SheetController.h"
+#include "SiteIcons.h"
 #include "SourceSeams.h"
 #include "SpellingBridge.h"
 #include "SystemLookups.h"
@@ -331,7 +332,7 @@ void CBrevantoWindow::InstallControlHandlers()
             NormalizeURL();
             UpdateViewButton();
             if (auto* well = qobject_cast<IconWell*>(Control(ControlRole::SiteIconWell)))
-                well->SetIcon(CopySiteIcon(mWebPageURL));
+                well->SetIcon(GetSiteIcon(mWebPageURL));
             return OSStatus(noErr);
         });
     }

@@ -1,5 +1,3 @@
 #include "SourceSeams.h"
 
-QIcon CopySiteIcon(const QString&) { return QIcon(); }
-
 void InstallDragHandlers(WindowRef) {}

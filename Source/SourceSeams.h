@@ -8,6 +8,4 @@
 #include <QIcon>
 #include <QString>
 
-// The site icon of a web page; null (no icon) here.
-QIcon CopySiteIcon(const QString& inURL);
 void InstallDragHandlers(WindowRef inWindow);

@@ -25,6 +25,8 @@ Routes (GET and HEAD):
   /echo-ua                the User-Agent as body
   /echo-path              the request path as body
   /echo-headers           the request header lines as body
+  /favicon.ico            the file favicon.ico under --root (404 without one); when the root
+                          holds favicon.stall, only after 3 seconds
   /static/NAME            the file NAME under --root, typed by extension; a folder answers a
                           301 to NAME/ and, with the slash, its index.html; ?type=T sends T as the Content-Type
   /ProductVersions.plist  the file of that name under --root (the software-update list), after
@@ -229,6 +231,10 @@ class Handler(BaseHTTPRequestHandler):
                 self.wfile.flush()
             self.close_connection = True
             return
+        if path == "/favicon.ico":
+            if os.path.exists(os.path.join(self.server.root, "favicon.stall")):
+                time.sleep(3)
+            return self.static("favicon.ico", path)
         if path.startswith("/static/"):
             return self.static(urllib.parse.unquote(path[len("/static/"):]), path, query.get("type"))
         return self.send_body(404, b"no such route")
