@@ -152,6 +152,7 @@ TEST_F(SiteIconsTest, AStalledFaviconLeavesTheProgramRunning)
 
 TEST(MakeIcon, PicturesFitFourSquaresWithTransparentBands)
 {
+    LQtApplication::Instance();
     QImage wide(200, 50, QImage::Format_ARGB32);
     wide.fill(Qt::red);
     const QIcon icon = MakeIconFromImage(wide);
@@ -166,6 +167,7 @@ TEST(MakeIcon, PicturesFitFourSquaresWithTransparentBands)
 
 TEST(MakeIcon, FilesGivePicturesAndIcnsButNotOtherData)
 {
+    LQtApplication::Instance();
     QTemporaryDir folder;
     WritePNG(folder.filePath("p.png"), Qt::green, QSize(64, 64));
     EXPECT_EQ(MakeIconFromFile(folder.filePath("p.png")).availableSizes().size(), 4);

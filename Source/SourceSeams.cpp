@@ -1,3 +1,0 @@
-#include "SourceSeams.h"
-
-void InstallDragHandlers(WindowRef) {}
