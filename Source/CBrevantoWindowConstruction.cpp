@@ -20,13 +20,13 @@
 #include "IconWell.h"
 #include "LApplication.h"
 #include "LException.h"
+#include "MailingWindowDrops.h"
 #include "NibLoader.h"
 #include "PreferenceGetters.h"
 #include "Presenter.h"
 #include "RunOnMainContext.h"
 #include "SheetController.h"
 #include "SiteIcons.h"
-#include "SourceSeams.h"
 #include "SpellingBridge.h"
 #include "SystemLookups.h"
 #include "TextPaneAttachment.h"
@@ -148,9 +148,9 @@ void CBrevantoWindow::Build(const QString& inDocumentPath)
     gWindowList.Append(this);
     SelectWindow();
     ShowNoMeCardAlertIfNeeded();
-    InstallDragHandlers(main);
-    InstallDragHandlers(Window(ENibWindow::addRecipient));
-    InstallDragHandlers(Window(ENibWindow::otherOptions));
+    InstallMailingWindowDragHandlers(main);
+    InstallMailingWindowDragHandlers(Window(ENibWindow::addRecipient));
+    InstallMailingWindowDragHandlers(Window(ENibWindow::otherOptions));
     if (mSendOnOpen)
         StartSending();
 }

@@ -11,6 +11,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 std::optional<bool>& AvailableOverride()
 {
@@ -146,4 +148,124 @@ Boolean CBrevantoWindow::ConfirmQuit()
     }
     Cleanup();
     return true;
+}
+
+namespace {
+
+// One content line's name (group prefix dropped, upper case), parameters (upper case) and value.
+struct VCardLine {
+    QString name;
+    QStringList parameters;
+    QString value;
+};
+
+std::optional<VCardLine> ParseVCardLine(const QString& inLine)
+{
+    const qsizetype colon = inLine.indexOf(u':');
+    if (colon < 0)
+        return std::nullopt;
+    QStringList head = inLine.left(colon).split(u';');
+    VCardLine line;
+    line.name = head.takeFirst().section(u'.', -1).toUpper();
+    for (const QString& parameter : head)
+        line.parameters += parameter.toUpper().remove(QStringLiteral("TYPE=")).split(u',');
+    line.value = inLine.mid(colon + 1);
+    return line;
+}
+
+QString UnescapeVCard(QString inText)
+{
+    inText.replace(QLatin1String("\\n"), QLatin1String("\n")).replace(QLatin1String("\\N"), QLatin1String("\n"));
+    inText.replace(QLatin1String("\\,"), QLatin1String(",")).replace(QLatin1String("\\;"), QLatin1String(";"));
+    return inText.replace(QLatin1String("\\\\"), QLatin1String("\\"));
+}
+
+// The components of a structured value, split at unescaped ";".
+QStringList VCardComponents(const QString& inValue)
+{
+    QStringList parts;
+    QString part;
+    for (qsizetype at = 0; at < inValue.size(); ++at) {
+        if (inValue[at] == u'\\' && at + 1 < inValue.size()) {
+            part += inValue.mid(at, 2);
+            ++at;
+        } else if (inValue[at] == u';') {
+            parts << UnescapeVCard(part);
+            part.clear();
+        } else {
+            part += inValue[at];
+        }
+    }
+    return parts << UnescapeVCard(part);
+}
+
+} // namespace
+
+std::optional<VCardPerson> PersonFromVCard(const QByteArray& inData)
+{
+    QString text = QString::fromUtf8(inData);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1String("\n "), QString()).replace(QLatin1String("\n\t"), QString());
+    VCardPerson person;
+    bool inCard = false;
+    QString formatted;
+    for (const QString& raw : text.split(u'\n')) {
+        const std::optional<VCardLine> line = ParseVCardLine(raw.trimmed());
+        if (!line)
+            continue;
+        if (line->name == QLatin1String("BEGIN") && line->value.trimmed().toUpper() == QLatin1String("VCARD")) {
+            inCard = true;
+        } else if (!inCard) {
+            continue;
+        } else if (line->name == QLatin1String("END")) {
+            if (person.firstName.isEmpty() && person.lastName.isEmpty() && person.organization.isEmpty())
+                person.firstName = formatted;
+            return person;
+        } else if (line->name == QLatin1String("N")) {
+            const QStringList parts = VCardComponents(line->value);
+            person.lastName = parts.value(0).trimmed();
+            person.firstName = parts.value(1).trimmed();
+        } else if (line->name == QLatin1String("FN")) {
+            formatted = UnescapeVCard(line->value).trimmed();
+        } else if (line->name == QLatin1String("ORG")) {
+            person.organization = VCardComponents(line->value).value(0).trimmed();
+        } else if (line->name == QLatin1String("EMAIL")) {
+            VCardPerson::Email email;
+            email.address = UnescapeVCard(line->value).trimmed();
+            email.label = line->parameters.contains(QLatin1String("HOME"))   ? QStringLiteral("HOME")
+                          : line->parameters.contains(QLatin1String("WORK")) ? QStringLiteral("WORK")
+                                                                              : QStringLiteral("OTHER");
+            email.preferred = line->parameters.contains(QLatin1String("PREF")) ||
+                              line->parameters.contains(QLatin1String("PREF=1"));
+            if (!email.address.isEmpty())
+                person.emails << email;
+        }
+    }
+    return std::nullopt;
+}
+
+QString FirstLastNameOrOrganization(const VCardPerson& inPerson)
+{
+    QString name = inPerson.firstName;
+    if (!inPerson.lastName.isEmpty())
+        name += (name.isEmpty() ? QString() : QStringLiteral(" ")) + inPerson.lastName;
+    return name.isEmpty() ? inPerson.organization : name;
+}
+
+QString EmailForAddressType(const VCardPerson& inPerson, CommandT inType)
+{
+    QStringList chosen;
+    for (const VCardPerson::Email& email : inPerson.emails) {
+        const bool wanted = inType == 'ALL ' || (inType == 'HOME' && email.label == QLatin1String("HOME")) ||
+                            (inType == 'WORK' && email.label == QLatin1String("WORK")) ||
+                            (inType == 'OTHE' && email.label == QLatin1String("OTHER"));
+        if (wanted)
+            chosen << email.address;
+    }
+    if (inType == 'PRIM' && !inPerson.emails.isEmpty()) {
+        const auto preferred = std::find_if(inPerson.emails.begin(), inPerson.emails.end(),
+                                            [](const VCardPerson::Email& inEmail) { return inEmail.preferred; });
+        chosen << (preferred != inPerson.emails.end() ? preferred->address : inPerson.emails.first().address);
+    }
+    return chosen.join(u',');
 }

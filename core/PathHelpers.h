@@ -53,7 +53,8 @@ bool IsItemContainer(const FSRef& item);   // a folder or a package
 bool IsPlainFolder(const FSRef& item);     // a folder that is not a package
 bool IsWeblocFile(const FSRef& item);
 bool IsWeblocFile(const QString& posixPath);
-// The URL text of the first 'url ' resource in the file's resource fork; null when none.
+// The URL text of the first 'url ' resource in the file's resource fork, else the "URL" string
+// of the file's XML property list; null when neither.
 QString ReadWeblocURL(const FSRef& item);
 
 // Folder chains: each percent-decoded name is looked up under the last level and made when

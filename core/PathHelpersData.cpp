@@ -2,6 +2,7 @@
 #include "PathHelpers.h"
 
 #include "CFBundle.h"
+#include "CFPropertyListReader.h"
 #include "CFileTypeMaps.h"
 #include "FileManager.h"
 #include "FileRefUtilities.h"
@@ -128,9 +129,15 @@ OSErr WriteDataFork(const QByteArray& data, const FSRef& item)
 QString ReadWeblocURL(const FSRef& item)
 {
     QByteArray fork, url;
-    if (FSGetResourceFork(item, &fork) != noErr || !FirstResourceOfType(fork, 'url ', &url) || url.isEmpty())
+    if (FSGetResourceFork(item, &fork) == noErr && FirstResourceOfType(fork, 'url ', &url) && !url.isEmpty())
+        return QString::fromUtf8(url);
+    // A web location copied here without its fork keeps the address in its property list.
+    std::string bytes;
+    if (ReadWholeFileBytes(item.path, &bytes) != noErr || bytes.empty())
         return {};
-    return QString::fromUtf8(url);
+    const CFPropertyList list = CFPropertyListReader::Read(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    const QString address = list.IsDictionary() ? list.Value(QStringLiteral("URL")).ToString() : QString();
+    return address.isEmpty() ? QString() : address;
 }
 
 bool GetMIMETypeForRef(const FSRef& item, CString256& mimeType)
