@@ -199,6 +199,11 @@ public:
     void ShowPlainTextAlternativeEditor();
     void ShowPreambleEditor();
     void ShowEpilogueEditor();
+    // The Entourage group sheet: its popup filled from the groups script (the error code of
+    // the run; 0 on success), the window's group reselected.
+    OSErr ShowEntourageGroups();
+    OSErr LoadEntourageGroups();
+    void FillEntourageGroupsMenu(const QStringList& inNames);
     // The main window and the editors titled after the document's file name (nothing unsaved).
     void SetEditorTitles();
     // Appends a path once (false when it was there, or when it is too long to keep: logged).
@@ -272,6 +277,7 @@ public:
     SInt32 mRecipientsTab = 1;          // 1 group, 2 import
     SInt32 mSenderTab = 1;              // 1 My Card, 2 manual
     QString mImportPath;                // the recipient import file
+    QString mEntourageGroup;            // the Entourage group imported from; null when none
     ImportedRecipients mImported;
     SendFlags mABSendFlags;
     SendFlags mImportSendFlags;
