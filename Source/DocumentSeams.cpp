@@ -1,5 +1,6 @@
 #include "DocumentSeams.h"
 
+#include "AddressBookAccess.h"
 #include "CBrevantoWindow.h"
 #include "CFPropertyList.h"
 #include "ControlValues.h"
@@ -37,9 +38,20 @@ OSStatus ChooseAndSendOpen(OSType inFileType)
 }
 } // namespace
 
-bool DocumentSeams::IsAddressBookAvailable() { return AvailableOverride().value_or(true); }
+bool DocumentSeams::IsAddressBookAvailable() { return AvailableOverride().value_or(::IsAddressBookAvailable()); }
 
-std::optional<DocumentSeams::MeCard> DocumentSeams::CopyMeCard() { return MeCardOverride(); }
+std::optional<DocumentSeams::MeCard> DocumentSeams::CopyMeCard()
+{
+    if (MeCardOverride())
+        return MeCardOverride();
+    const ContactsRecord* me = CopyMeRecord();
+    if (!me)
+        return std::nullopt;
+    QStringList emails;
+    for (const ContactsValue& email : me->MultiValue("EMAIL").values)
+        emails.append(email.value);
+    return MeCard{GetRecordFirstLastName(me).trimmed(), GetRecordOrganization(me), emails};
+}
 
 void DocumentSeams::SetAddressBookAvailable(std::optional<bool> inAvailable) { AvailableOverride() = inAvailable; }
 

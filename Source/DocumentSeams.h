@@ -1,7 +1,7 @@
 // DocumentSeams: the least the mailing window needs of its document and the
 // Address Book until those are built: the document is read and written by nobody (a window is
-// never modified) and the Address Book is an empty one without a Me card. Tests may pose as a
-// machine without an address book, or with a Me card. GUI thread only.
+// never modified) and the Address Book is the contacts store (AddressBookAccess). Tests may pose
+// as a machine without an address book, or with a Me card. GUI thread only.
 #pragma once
 
 #include "MacTypes.h"
@@ -24,6 +24,7 @@ public:
     };
 
     static bool IsAddressBookAvailable();
+    // The card the "Me Card" setting names; nullopt when none.
     static std::optional<MeCard> CopyMeCard();
     // Test hooks: replace the answers above (nullopt restores the default).
     static void SetAddressBookAvailable(std::optional<bool> inAvailable);
