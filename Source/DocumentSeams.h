@@ -41,25 +41,3 @@ OSStatus ChooseAndOpenDocument();
 // Asks for any file and opens it as a document: a text file becomes a new mailing importing it.
 OSStatus ImportRecipientsFile();
 
-// A person read from vCard data, as far as drops on the window need one (the contacts store
-// replaces this): names, organization and e-mail addresses with their type labels, the
-// preferred one marked.
-struct VCardPerson {
-    QString firstName;
-    QString lastName;
-    QString organization;
-    struct Email {
-        QString address;
-        QString label;   // "HOME", "WORK" or another text
-        bool preferred = false;
-    };
-    QList<Email> emails;
-};
-
-// The first card of the data; nullopt when there is none.
-std::optional<VCardPerson> PersonFromVCard(const QByteArray& inData);
-// First and last name joined by one blank, else the organization.
-QString FirstLastNameOrOrganization(const VCardPerson& inPerson);
-// The addresses for an address type ('PRIM', 'ALL ', 'HOME', 'WORK', 'OTHE'; 'DIST' needs a
-// group and gives none here), joined by ",".
-QString EmailForAddressType(const VCardPerson& inPerson, CommandT inType);

@@ -1,5 +1,6 @@
 #include "MailingWindowDrops.h"
 
+#include "AddressBookAccess.h"
 #include "CBrevantoWindow.h"
 #include "CHTTPRequest.h"
 #include "CThread.h"
@@ -12,6 +13,7 @@
 #include "MemoryBlocks.h"
 #include "PathHelpers.h"
 #include "PreferenceGetters.h"
+#include "VCard.h"
 #include "SiteIcons.h"
 #include "WebEnvironment.h"
 #include "WholeFileWrite.h"
@@ -100,17 +102,23 @@ std::optional<DroppedPerson> PersonOfDrag(DragRef& inDrag, ControlRef inAddressT
     const QByteArray data = CopyDragVCardData(inDrag);
     if (data.isNull())
         return std::nullopt;
-    const std::optional<VCardPerson> person = PersonFromVCard(data);
-    if (!person)
+    std::vector<VCardChunk> cards = ParseVCards(data);
+    const auto first = std::find_if(cards.begin(), cards.end(), [](const VCardChunk& inChunk) { return inChunk.parsed; });
+    if (first == cards.end())
         return std::nullopt;
+    const ContactsRecord person(std::move(first->card));
     DroppedPerson dropped;
     const CommandT type = AddressTypeOf(inAddressTypePopup);
     if (type == 0)
         return dropped;
-    dropped.name = FirstLastNameOrOrganization(*person);
-    dropped.first = person->firstName;
-    dropped.last = person->lastName;
-    dropped.email = EmailForAddressType(*person, type);
+    CText name;
+    CText email;
+    GetRecordOrganizationOrName(nullptr, &person, type, name, email, false);
+    const auto textOf = [](const CText& inText) { return QString::fromUtf8(inText.buffer ? inText.buffer : ""); };
+    dropped.name = textOf(name);
+    dropped.first = GetRecordFirstName(&person);
+    dropped.last = GetRecordLastName(&person);
+    dropped.email = textOf(email);
     return dropped;
 }
 
