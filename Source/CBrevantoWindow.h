@@ -24,6 +24,7 @@
 #include "ImportedRecipients.h"
 #include "LCommander.h"
 #include "MergeFieldValues.h"
+#include "ThrottleSettings.h"
 #include "UITypes.h"
 
 #include <QMap>
@@ -142,6 +143,7 @@ public:
 
     // Seams filled by the document, send and source code.
     void StartSending();
+    // Pacing from the throttle preferences into mThrottle and the batch type.
     void ReadThrottleSettings();
     void HideProgressSheets(Boolean inDispose);
     void ReadDocument(const CFPropertyList& inDictionary);
@@ -295,7 +297,7 @@ public:
     UInt8 mSending = 0;
     UInt8 mUseOrganization = 0;
     UInt8 mImageHTML = 0;
-    SInt32 mThrottleBatchType = 1;
+    ThrottleSettings mThrottle;         // read at construction and at each run's start
     bool mHasMeCard = false;
     QStringList mMeAddresses;           // the Me card's e-mail addresses ("From Me At")
     QString mMeName;

@@ -120,7 +120,6 @@ CBrevantoWindow::CBrevantoWindow(const QString& inDocumentPath, EOpenedBy inOpen
         throw LException(kWindowNotOpenedErr, "no address book");
     }
     ReadThrottleSettings();
-    mThrottleBatchType = GetThrottleBatchType();
 
     const OSStatus nibError = NibLoader::CreateNibReference(kNibName, mNib);
     if (nibError != noErr)

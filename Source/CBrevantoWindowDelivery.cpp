@@ -83,8 +83,19 @@ void CBrevantoWindow::UpdateBatchRate() {}
 
 void CBrevantoWindow::AutoSaveIfDue() {}
 
+void CBrevantoWindow::ReadThrottleSettings()
+{
+    mThrottle = ThrottleSettings::Read();
+    batchType = mThrottle.batchType;
+}
+
+// The wait lets the loop sleep between polls: a long pause costs no processor time.
 void CBrevantoWindow::WaitWhilePaused()
 {
-    while (pauseSend && !abortSend && !mCleanedUp)
-        LThread::Yield();
+    if (!pauseSend || abortSend || mCleanedUp)
+        return;
+    SetStatusText(QStringLiteral("Paused"));
+    LThread::WaitUntil([this] { return !pauseSend || abortSend || mCleanedUp; }, kNoDeadline);
+    if (!mCleanedUp)
+        SetStatusText(QString());
 }

@@ -30,8 +30,6 @@ void SendSeams::NotifyStartSending(CBrevantoWindow* inWindow)
 
 void CBrevantoWindow::StartSending() { SendSeams::NotifyStartSending(this); }
 
-void CBrevantoWindow::ReadThrottleSettings() {}
-
 OSStatus CBrevantoWindow::HandleWindowEvent(WindowEvent& ioEvent)
 {
     if (ioEvent.kind == WindowEventKind::close)

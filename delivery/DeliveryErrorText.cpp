@@ -1,5 +1,7 @@
 #include "DeliveryErrorText.h"
 
+#include "TextHelpers.h"
+
 #include <string>
 
 const char* ErrorMessageForCode(SInt32 code)
@@ -19,9 +21,10 @@ const char* ErrorMessageForCode(SInt32 code)
 
 void CompleteDeliveryErrorText(SInt32 code, CString256& text)
 {
-    if (text.Length() == 0) {
-        text = ErrorMessageForCode(code);
-        text.Append((" (Error code = " + std::to_string(code) + ")").c_str());
-    }
+    std::string whole = text.Length() == 0 ? ErrorMessageForCode(code) : std::string(text.text, text.Length());
+    // A long server text gives way so that the code always shows.
+    const std::string suffix = " (Error code = " + std::to_string(code) + ")";
+    whole.resize(CutAtCharacterBoundary(whole.data(), whole.size(), CString256::kLimit - suffix.size()));
+    text = (whole + suffix).c_str();
     text.ReplaceNonPrintable();
 }

@@ -1,8 +1,8 @@
-// The text of a failed delivery for its record and the log: a record whose text is empty gets
-// the text of its code — 0x10000066 and 0x10000067 "Server disconnected.", 0x10000065
+// The text of a failed delivery for its record and the log: the job's own text, or for an empty
+// one the text of its code — 0x10000066 and 0x10000067 "Server disconnected.", 0x10000065
 // "Connection was aborted.", 0x10000064 "Connection timed out.", any other "No available error
-// message." — followed by " (Error code = <code>)". Control characters of the text become
-// blanks in every case. Stateless; any thread.
+// message." — always followed by " (Error code = <code>)" (a long text is cut, on a character
+// boundary, to keep it). Control characters become blanks. Stateless; any thread.
 #pragma once
 
 #include "CString256.h"

@@ -1,5 +1,5 @@
 // The retry loop's last failure as a delivery record gets it: a framework error with no text of
-// its own is named by its code once the record's text is completed.
+// its own is named by its code once the record's text is completed; the code always follows.
 #include <gtest/gtest.h>
 
 #include "DeliveryErrorText.h"
@@ -17,7 +17,7 @@ TEST(SendAttempts, FrameworkErrorWithoutTextIsNamedByItsCodeInTheRecord)
     } cases[] = {
         {0x10000065, "", "Connection was aborted. (Error code = 268435557)"},
         {0x10000064, "", "Connection timed out. (Error code = 268435556)"},
-        {0x10000066, "refused\r\nby peer", "refused  by peer"},
+        {0x10000066, "refused\r\nby peer", "refused  by peer (Error code = 268435558)"},
     };
     SetPreference("0", CString256(kMessageRetriesKey));
     for (const auto& c : cases) {
