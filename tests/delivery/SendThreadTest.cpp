@@ -147,7 +147,8 @@ TEST_F(SendThreadTest, BatchOfThreeWithTheSecondRefusedKeepsThreeRecordsInOrder)
         SInt32 code;
         const char* text;
     };
-    const Expected expected[] = {{0, 1, 0, "None"}, {1, 0, kSecureSendFailedCode, kSecureSendFailedText}, {2, 1, 0, "None"}};
+    const std::string failedText = std::string(kSecureSendFailedText) + " (Error code = 33)";
+    const Expected expected[] = {{0, 1, 0, "None"}, {1, 0, kSecureSendFailedCode, failedText.c_str()}, {2, 1, 0, "None"}};
     ASSERT_EQ(window.deliveredList.Count(), 3);
     window.deliveredList.Rewind();
     for (const Expected& e : expected) {
@@ -163,7 +164,7 @@ TEST_F(SendThreadTest, BatchOfThreeWithTheSecondRefusedKeepsThreeRecordsInOrder)
     EXPECT_EQ(window.heard, (QStringList{"612 First", "606", "612 Second", "607", "612 Third", "606"}));
     EXPECT_EQ(LinesStartingWith("\t["), (QStringList{
         "\t[0] Ann Smith, ann@example.org Error: None",
-        QString("\t[1] Bob Jones, bob@example.org Error: ") + kSecureSendFailedText,
+        QString("\t[1] Bob Jones, bob@example.org Error: ") + kSecureSendFailedText + " (Error code = 33)",
         "\t[2] Cy Doe, cy@example.org Error: None"}));
     EXPECT_EQ(CountLines("Sorry, all retries failed. Giving up on this message."), 1);
     EXPECT_EQ(LogLines().filter(QRegularExpression("^Secure messenger: .*550 5\\.1\\.1")).size(), 1)
