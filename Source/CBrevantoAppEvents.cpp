@@ -2,6 +2,8 @@
 // request; and the quit sequence, which remembers the open documents and stops every thread.
 #include "CBrevantoApp.h"
 
+#include "AlertHelpers.h"
+
 #include "CBrevantoWindow.h"
 #include "CFPropertyList.h"
 #include "CFPropertyListReader.h"
@@ -68,8 +70,15 @@ void CBrevantoApp::OpenURLInNewWindow(const AppleEvent& inEvent)
     const QString host = QUrl(text, QUrl::TolerantMode).host();
     CBrevantoWindow* window = nullptr;
     LExceptionReporter::CallReporting("new mailing", [&window] { window = new CBrevantoWindow(); });
-    if (!window || host.isEmpty())
+    if (!window)
         return;
+    if (host.isEmpty()) {
+        // A mail address or a text without a host gives the window nothing to show: say so
+        // rather than leave an empty window unexplained.
+        ShowStandardAlert(QStringLiteral("The address \u201C%1\u201D has no web host.").arg(text),
+                          QStringLiteral("A new mailing was opened without a web page."));
+        return;
+    }
     const QString address = ReplacePercentEscapes(host);
     if (!address.isEmpty())
         window->SetWebPageURLText(address);

@@ -18,7 +18,7 @@ void CBrevantoWindow::StartFileImport(const QString& inPath, Boolean inAddToGrou
     if (mImportPath.isEmpty() || inReplace)
         mImportPath = inPath;
     if (!QFileInfo(inPath).isFile()) {
-        ShowAlertSheet(QStringLiteral("The import file could not be found."), QString());
+        ShowAlertSheet(QStringLiteral("The import file could not be found."), inPath);
         return;
     }
     auto* thread = new CFileImporterThread(this, inPath, inAddToGroup, inReplace);

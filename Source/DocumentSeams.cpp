@@ -93,7 +93,11 @@ Boolean CBrevantoWindow::NormalizeURL()
     return !mWebPageURL.isEmpty();
 }
 
-void CBrevantoWindow::SetWebPageURLText(const QString& inURL) { SetControlText(Control(ControlRole::SourceField), inURL); }
+void CBrevantoWindow::SetWebPageURLText(const QString& inURL)
+{
+    SetControlText(Control(ControlRole::SourceField), inURL);
+    UpdateViewButton(); // View follows the field's content, also when code fills it
+}
 
 void CBrevantoWindow::HideProgress()
 {

@@ -8,6 +8,7 @@
 #include "CFileItems.h"
 #include "CThread.h"
 #include "ControlMap.h"
+#include "ControlValues.h"
 #include "FileManager.h"
 #include "PreferenceGetters.h"
 #include "ProgramRequests.h"
@@ -110,6 +111,7 @@ TEST_F(EventsTest, GetURLOpensAWindowWithTheNormalisedHost)
         {"http://ex%41mple.com/page.html", "example.com"},
         {"http://user@b%C3%BCcher.de:8080/x", "b%C3%BCcher.de"},
         {"mailto:someone@example.com", ""},
+        {"not a web address", ""},
         {"", nullptr},
     };
     CBrevantoApp& application = MakeApplication();
@@ -122,6 +124,8 @@ TEST_F(EventsTest, GetURLOpensAWindowWithTheNormalisedHost)
     EXPECT_EQ(URLText(Windows().back()), "first.example");
     for (const auto& entry : cases) {
         const size_t before = Windows().size();
+        if (entry.shown && *entry.shown == 0)
+            presenter->QueueAlert(1);
         EXPECT_EQ(application.DispatchAppleEvent(
                       AppleEvent::Make(kInternetEventClass, kAEGetURL, {QString::fromUtf8(entry.url)})),
                   noErr);
@@ -131,6 +135,10 @@ TEST_F(EventsTest, GetURLOpensAWindowWithTheNormalisedHost)
         }
         ASSERT_EQ(Windows().size(), before + 1) << entry.url;
         EXPECT_EQ(URLText(Windows().back()), QString::fromUtf8(entry.shown)) << entry.url;
+        // View follows the field; an address without a host is explained, not left blank.
+        EXPECT_EQ(IsControlEnabled(Windows().back()->Control(ControlRole::ViewButton)), *entry.shown != 0) << entry.url;
+        if (*entry.shown == 0)
+            EXPECT_TRUE(presenter->Requests().back().message.contains(QString::fromUtf8(entry.url))) << entry.url;
     }
 }
 

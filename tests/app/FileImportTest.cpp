@@ -112,6 +112,7 @@ TEST_F(MailingWindowTest, AReplacingImportOfAFileThatIsGoneKeepsTheList)
     EXPECT_EQ(window->mImported.Count(), 1);
     ASSERT_EQ(mPresenter->Requests().size(), 1u);
     EXPECT_EQ(mPresenter->Requests()[0].message, "The import file could not be found.");
+    EXPECT_EQ(mPresenter->Requests()[0].explanation, FolderPath("gone.txt")); // names the file
 
     // A folder in the file's place can't be read: the list stays too.
     QDir().mkdir(FolderPath("folder.txt"));
