@@ -3,40 +3,13 @@
 #include "CFPropertyList.h"
 #include "CFPropertyListReader.h"
 #include "CFPropertyListWriter.h"
+#include "PythonPeer.h"
 
 #include <gtest/gtest.h>
-
-#include <QProcess>
 
 #include <random>
 
 namespace {
-
-// Runs a Python script under Debian's own interpreter with the input on stdin; its stdout, or
-// nullopt (with a test failure) when it cannot run, times out or fails.
-std::optional<QByteArray> RunPython(const char* script, const QByteArray& input)
-{
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(script)});
-    if (!python.waitForStarted(10000)) {
-        ADD_FAILURE() << "python3 does not start";
-        return std::nullopt;
-    }
-    python.write(input);
-    python.closeWriteChannel();
-    if (!python.waitForFinished(60000)) {
-        python.kill();
-        python.waitForFinished(5000);
-        ADD_FAILURE() << "python3 timed out";
-        return std::nullopt;
-    }
-    const QByteArray errors = python.readAllStandardError();
-    if (python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0) {
-        ADD_FAILURE() << "python3 failed: " << errors.toStdString();
-        return std::nullopt;
-    }
-    return python.readAllStandardOutput();
-}
 
 // Random values of every type but real, nested at most six levels so that data stays within the
 // widths both writers share. Text holds markup characters and non-ASCII below the surrogates
@@ -107,7 +80,7 @@ for i, doc in enumerate(docs):
     if again != doc:
         sys.stdout.buffer.write(b'document %d differs:\n' % i + again + b'\n')
 )";
-    const std::optional<QByteArray> differences = RunPython(script, ours.join('\0'));
+    const std::optional<QByteArray> differences = RunPythonPeer(script, {}, ours.join('\0'));
     ASSERT_TRUE(differences.has_value());
     EXPECT_EQ(differences->toStdString(), "");
 }
@@ -138,7 +111,7 @@ TEST(PlistPeer, PlistlibDocumentsReadBackEqualThroughOurWriter)
     const QByteArray make = QByteArray(kPeerValues) + R"(
 sys.stdout.buffer.write(b'\0'.join(plistlib.dumps(v) for v in values))
 )";
-    const std::optional<QByteArray> theirs = RunPython(make.constData(), {});
+    const std::optional<QByteArray> theirs = RunPythonPeer(make.constData());
     ASSERT_TRUE(theirs.has_value());
     QList<QByteArray> ours;
     for (const QByteArray& document : theirs->split('\0')) {
@@ -153,7 +126,7 @@ for i, doc in enumerate(sys.stdin.buffer.read().split(b'\0')):
     if plistlib.loads(doc) != values[i]:
         print('document %d differs: %r != %r' % (i, plistlib.loads(doc), values[i]))
 )";
-    const std::optional<QByteArray> differences = RunPython(compare.constData(), ours.join('\0'));
+    const std::optional<QByteArray> differences = RunPythonPeer(compare.constData(), {}, ours.join('\0'));
     ASSERT_TRUE(differences.has_value());
     EXPECT_EQ(differences->toStdString(), "");
 }
