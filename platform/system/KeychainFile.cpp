@@ -3,6 +3,7 @@
 #include "CFPropertyList.h"
 #include "CFPropertyListReader.h"
 #include "CFPropertyListWriter.h"
+#include "DescriptorIO.h"
 #include "Keychain.h"
 
 #include <QDebug>
@@ -45,19 +46,14 @@ private:
     int mFd;
 };
 
-bool ReadAll(int fd, QByteArray* bytes)
+// The whole file; the folder lock keeps writers of ours away meanwhile.
+bool ReadAll(int fd, const struct stat& status, QByteArray* bytes)
 {
-    char buffer[8192];
-    for (;;) {
-        const ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count == 0)
-            return true;
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return false;
-        bytes->append(buffer, count);
-    }
+    bytes->resize(qsizetype(status.st_size));
+    size_t got = 0;
+    const int error = ReadFully(fd, bytes->data(), size_t(bytes->size()), &got);
+    bytes->resize(qsizetype(got));
+    return error == 0;
 }
 
 // The items of the file; a missing file holds none. Anything but a private regular file of
@@ -81,7 +77,7 @@ OSStatus ReadItems(const QString& path, Items* items)
     } else if ((status.st_mode & 077) != 0 && fchmod(fd, 0600) != 0) {
         LogFailure(path, "is readable by others and cannot be made private:");
         result = errSecNotAvailable;
-    } else if (!ReadAll(fd, &bytes)) {
+    } else if (!ReadAll(fd, status, &bytes)) {
         LogFailure(path, "cannot be read:");
         result = errSecNotAvailable;
     }
@@ -96,20 +92,6 @@ OSStatus ReadItems(const QString& path, Items* items)
     }
     *items = root.ToDictionary();
     return noErr;
-}
-
-bool WriteAll(int fd, const QByteArray& bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t count = write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        done += count;
-    }
-    return true;
 }
 
 // Writes the items to a new 0600 file renamed over the old one; a link in its place is refused.
@@ -128,7 +110,8 @@ OSStatus WriteItems(const QString& path, const Items& items)
         LogFailure(path, "cannot be written:");
         return errSecNotAvailable;
     }
-    const bool written = !bytes.isEmpty() && WriteAll(fd, bytes) && fsync(fd) == 0;
+    const bool written = !bytes.isEmpty()
+        && WriteFully(fd, bytes.constData(), size_t(bytes.size())) == 0 && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     if (!written || !closed || rename(temporary.constData(), target.constData()) != 0) {
         LogFailure(path, "cannot be written:");
