@@ -46,5 +46,5 @@ done
 $python "$top/bench/monitor_vs_reference.py" "$port" "$top/resources/33.png" "$requests"
 kill "$app"; wait "$app" 2>/dev/null || true; app=""
 
-bash "$top/tests/monitor/fuzz/run_fuzz.sh" "$scratch/fuzz" -max_total_time="$fuzz_seconds" 2>&1 |
+bash "$top/tests/monitor/fuzz/run_fuzz.sh" protocol "$scratch/fuzz" -max_total_time="$fuzz_seconds" 2>&1 |
     grep -E "^#[0-9]+.*DONE|^Done|ERROR" | sed 's/^/monitor_fuzz /'

@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Builds the protocol fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
-# and replays the seeds plus RUNS generated inputs (default 100000). Usage: run_fuzz.sh OUT_DIR [RUNS|-max_total_time=N ...]
+# Builds one of the monitor's fuzz targets with clang (libFuzzer, AddressSanitizer,
+# UndefinedBehaviorSanitizer) and replays its seeds plus RUNS generated inputs (default 100000).
+# Usage: run_fuzz.sh protocol|form OUT_DIR [RUNS|-max_total_time=N ...]
+#   protocol  the request classifier, replies and hit decoding (MonitorProtocol)
+#   form      the form request parser and field readers (FormRequestText)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../../.." && pwd)
-out=$1; shift
-mkdir -p "$out/corpus"
+target=$1 out=$2; shift 2
+case $target in
+protocol) unit=MonitorProtocol harness=MonitorProtocolFuzz seeds=$here/seeds ;;
+form) unit=FormRequestText harness=FormRequestFuzz seeds=$here/form_seeds ;;
+*) echo "run_fuzz.sh: unknown target '$target'" >&2; exit 2 ;;
+esac
+mkdir -p "$out/corpus-$target"
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$top/monitor" "$top/monitor/MonitorProtocol.cpp" "$here/MonitorProtocolFuzz.cpp" -o "$out/monitor_protocol_fuzz"
+    -I"$top/monitor" "$top/monitor/$unit.cpp" "$here/$harness.cpp" -o "$out/${target}_fuzz"
 args=("${@:--runs=100000}")
-exec "$out/monitor_protocol_fuzz" "${args[@]}" -seed=1 "$out/corpus" "$here/seeds"
+exec "$out/${target}_fuzz" "${args[@]}" -seed=1 "$out/corpus-$target" "$seeds"
