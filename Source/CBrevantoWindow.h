@@ -23,6 +23,7 @@
 #include "ControlMap.h"
 #include "ImportedRecipients.h"
 #include "LCommander.h"
+#include "Message.h"
 #include "MergeFieldValues.h"
 #include "ThrottleSettings.h"
 #include "UITypes.h"
@@ -32,6 +33,7 @@
 #include <QStringList>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -160,6 +162,45 @@ public:
     void RebuildMyAddressesMenu();
     void ApplyGroupSelection();
     void SaveServerDefaults(Boolean inSave);
+
+    // Send preparation: the checks before a mailing, a preview or the raw source, each refusal
+    // an alert naming what is missing. Main context.
+    // The Send command's checks in order (address verification when it is on, recipients,
+    // flagged recipients, the page image, the network, the sender, Validate); true: go on.
+    Boolean CheckBeforeSending();
+    // "Not connected" caution when the network is unreachable: true when there is a network or
+    // the user chose to go on.
+    Boolean ConfirmNetworkReachable();
+    // Server, sender and subject checks, the message source loaded, then AssembleMessage: true
+    // when the message may go out (mMessage is ready).
+    Boolean Validate(Boolean inRawSource);
+    Boolean AssembleMessage(Boolean inRawSource);
+    // Connects to the server of the Server Settings fields, reads its mechanisms into
+    // detectedMechanisms and sets checkDone/checkSucceeded; interactive: sends the test mail to
+    // the sender and tells the outcome. Ends by its deadline whatever the server does.
+    void TestServerPort(Boolean inInteractive);
+    // Tests shorten the wait for the server test (0 restores the default, 35 s).
+    static void SetPortTestDeadlineForTests(std::chrono::milliseconds inDeadline);
+    // The mechanism popup value for a server's mechanism list: PLAIN 2, LOGIN 3, CRAM-MD5 4,
+    // none of them 2.
+    static SInt16 ChooseMechanism(const QString& inMechanisms);
+    // The page image of the source, made by the page imager and added to the attachments;
+    // true when none was asked for or it was made.
+    Boolean ImageWebPageIfRequested();
+    // A file for the attachments drawer, converted or split by the preferences; once per path.
+    void AddAttachmentFile(const QString& inPath);
+    // Address checks over the current source. Verify: true when every flagged address passed
+    // (failures are selected and alerted). The others answer recipient indexes, ascending.
+    Boolean VerifyAddresses(Boolean inFromSendCommand);
+    std::vector<SInt32> ValidateFlaggedAddresses();
+    std::vector<SInt32> CheckDuplicateAddresses();
+    // The comma-separated addresses of a recipient's address text, trimmed, empties skipped.
+    static QStringList SplitRecipientAddresses(const QString& inAddressText);
+    // The side texts of the three editors, in the mailing's character set; a text the set
+    // cannot hold alerts and leaves the old bytes.
+    void GetPlainTextAlternative(CText& ioText);
+    void GetPreamble(CText& ioText);
+    void GetEpilogue(CText& ioText);
 
     // The sixteen window handlers (answer eventNotHandledErr to let the default run).
     virtual OSStatus HandleWindowEvent(WindowEvent& ioEvent);
@@ -293,6 +334,12 @@ public:
     UInt8 mEditorTextNotLoaded[3] = {1, 1, 1};
     QString mUniqueName;                // creation date and time
     MergeRecipient mMergeRecipient;     // whom the message being made is for
+    // The window's message: Validate assembles the sender and header fields, the engine (or
+    // the preview) fills the recipient's part before each send.
+    Message mMessage;
+    CText mPlainTextAlternative;        // the side texts as last extracted
+    CText mPreamble;
+    CText mEpilogue;
     SInt64 mScheduledTime = 0;          // seconds since 1904; 0 = none
     UInt8 mSending = 0;
     UInt8 mUseOrganization = 0;
@@ -344,6 +391,7 @@ private:
     std::map<ControlRole, ControlRef> mControls;
     QList<QPair<QString, QString>> mCharsets; // display name, MIME name; in popup order
     std::vector<CThread*> mThreads;
+    std::shared_ptr<bool> mPortTestRunning;  // the server test's thread still runs
     QString mDocumentPath;              // empty while unsaved
     EOpenedBy mOpenedBy = EOpenedBy::user;
     bool mCleanedUp = false;
