@@ -7,6 +7,7 @@
 #include "WorkingFolders.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 namespace {
@@ -30,8 +31,10 @@ std::chrono::milliseconds& Deadline()
 
 QString PageImager::ProgramPath()
 {
-    if (!ProgramOverride().isEmpty())
-        return ProgramOverride();
+    if (!ProgramOverride().isEmpty()) {
+        const QFileInfo program(ProgramOverride());
+        return program.isFile() && program.isExecutable() ? program.filePath() : QString();
+    }
     return CFBundle::Main().AuxiliaryExecutablePath(QStringLiteral("pictavor"));
 }
 

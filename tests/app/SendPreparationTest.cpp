@@ -7,7 +7,10 @@
 #include "../peers/TestCertificates.h"
 
 #include "ControlValues.h"
+#include "PageImager.h"
 #include "SecureMessenger.h"
+
+#include <QFile>
 
 #include <chrono>
 
@@ -29,6 +32,20 @@ protected:
         MailingWindowTest::TearDown();
         SetSecureCAFile(mSavedCAFile);
         CBrevantoWindow::SetPortTestDeadlineForTests(std::chrono::milliseconds(0));
+        PageImager::SetProgramForTests(QString());
+        PageImager::SetDeadlineForTests(std::chrono::milliseconds(0));
+    }
+
+    // A stand-in page imager: a script running inBody (its arguments in "$@").
+    QString WriteImager(const QString& inBody)
+    {
+        const QString path = FolderPath("imager");
+        QFile script(path);
+        EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(("#!/bin/sh\n" + inBody + "\n").toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
     }
 
     // A window with imported recipients, a manual sender and a server on loopback.
@@ -263,6 +280,53 @@ TEST_F(SendPreparationTest, DuplicatesIgnoreLetterCaseAndNeverNameTheFirstOccurr
     window->mImportSendFlags = std::vector<bool>{false, false, false, false, false};  // flags do not matter
     EXPECT_EQ(window->CheckDuplicateAddresses(), (std::vector<SInt32>{2, 3}));
     EXPECT_EQ(CBrevantoWindow::SplitRecipientAddresses(" a@b.c,, d@e.f ,"), (QStringList{"a@b.c", "d@e.f"}));
+}
+
+TEST_F(SendPreparationTest, ThePageImageIsMadeFromAFileURLAndReachesTheDrawer)
+{
+    const QString arguments = FolderPath("arguments");
+    PageImager::SetProgramForTests(WriteImager(
+        QStringLiteral("printf '%s\\n' \"$@\" > '%1'\nprintf 'jpeg' > \"$TMPDIR/Brevanto-$(id -u)/load-url-1963.jpg\"")
+            .arg(arguments)));
+    CBrevantoWindow* window = MakeWindow({Person("Ann", "Lee", "ann@example.org")});
+    window->mImageHTML = 1;
+    SetText(window, ControlRole::SourceField, "/srv/web pages/100% offer.html");
+    QFile::remove(PageImager::ImagePath());
+
+    mPresenter->QueueSheet(kSheetOKCommand);
+    ASSERT_TRUE(window->ImageWebPageIfRequested());
+    QFile recorded(arguments);
+    ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(recorded.readAll()),
+              "file:///srv/web%20pages/100%25%20offer.html\njpg\n3\n");
+    EXPECT_TRUE(window->mAttachmentPaths.Contains(CString256(PageImager::ImagePath().toUtf8().constData())));
+
+    // In image mode the message carries the image in place of a body.
+    ASSERT_TRUE(window->AssembleMessage(true));
+    EXPECT_EQ(window->mMessage.body.length, 0);
+    ASSERT_EQ(window->mMessage.attachments.Count(), 1);
+}
+
+TEST_F(SendPreparationTest, AnImagerThatNeverEndsIsStoppedAndSendStops)
+{
+    PageImager::SetProgramForTests(WriteImager("exec sleep 600"));
+    PageImager::SetDeadlineForTests(std::chrono::milliseconds(500));
+    CBrevantoWindow* window = MakeWindow({Person("Ann", "Lee", "ann@example.org")});
+    window->mImageHTML = 1;
+    SetText(window, ControlRole::SourceField, "http://127.0.0.1:9/page.html");
+    const auto start = std::chrono::steady_clock::now();
+    mPresenter->QueueSheet(kSheetOKCommand);
+    mPresenter->QueueSheet(kSheetOKCommand);
+    EXPECT_FALSE(window->CheckBeforeSending());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(LastRequest().message, "The page could not be imaged.");
+    EXPECT_EQ(window->mAttachmentPaths.Count(), 0);
+
+    // Without the imager the option is refused at once.
+    PageImager::SetProgramForTests(FolderPath("missing"));
+    mPresenter->QueueSheet(kSheetOKCommand);
+    EXPECT_FALSE(window->ImageWebPageIfRequested());
+    EXPECT_EQ(LastRequest().message, "Brevanto requires Quicktime 6.4 or greater to image HTML.");
 }
 
 } // namespace
