@@ -43,6 +43,7 @@
 
 class CFPropertyList;
 class CThread;
+class ContactsRecord;
 class NibLoader;
 struct WindowEvent;
 struct ControlEvent;
@@ -159,8 +160,6 @@ public:
     OSStatus GetServerPassword(const QString& inServer, const QString& inUser, QString* outPassword);
     // Replaces the keychain's password for that server and user; nothing with an empty one.
     OSStatus StoreServerPassword(const QString& inServer, const QString& inUser, const QString& inPassword);
-    void RebuildMyAddressesMenu();
-    void ApplyGroupSelection();
     void SaveServerDefaults(Boolean inSave);
 
     // Send preparation: the checks before a mailing, a preview or the raw source, each refusal
@@ -201,6 +200,41 @@ public:
     void GetPlainTextAlternative(CText& ioText);
     void GetPreamble(CText& ioText);
     void GetEpilogue(CText& ioText);
+
+    // The Address Book source (tab 1): the groups popup ("No Group Name?" items, "All" last),
+    // the chosen group's people with every subgroup's (each once, by unique ID) and their flags.
+    void FillGroupsPopup();
+    // The popup's value as the group (a value past the groups picks the first; "All": none);
+    // another value than last time drops the group's flags. Then RebuildABRecipients(false).
+    void ApplyGroupSelection();
+    void RebuildABRecipients(Boolean inClear);
+    void LoadGroupPeople();
+    // Nameless groups first, then by name ignoring case (-1, 0, 1); people by unique ID.
+    static int CompareGroupsByName(const ContactsRecord* inA, const ContactsRecord* inB);
+    static int ComparePeopleByUniqueID(const ContactsRecord* inA, const ContactsRecord* inB);
+    // Recipient i of the Address Book source; null outside it.
+    ContactsRecord* AddressBookPerson(SInt32 inIndex) const;
+    const ContactsRecord* CurrentGroup() const { return mCurrentGroup; }
+    // The chosen group's name; null for "All".
+    QString GetGroupName() const;
+    // The address type popup's command ('PRIM', 'DIST', 'ALL ', 'HOME', 'WORK', 'OTHE'); 0: none.
+    CommandT GetAddressTypeCommand() const;
+    // The "From Me At" popup from the Me card's addresses (a disabled item without a Me card).
+    void RebuildMyAddressesMenu();
+    // Groups, sender, Me card addresses and the recipients list read again.
+    void RefreshFromAddressBook();
+    // Reads the address book afresh and refreshes every window; false (nothing done) while an
+    // import holds records, changes wait to be saved or a window is sending.
+    static bool ReloadAddressBookIntoWindows();
+    // The same when the contacts folder changed since it was last looked at.
+    static void RefreshFromChangedAddressBook();
+    // Held by an import while it keeps records of the address book across yields.
+    struct AddressBookHold {
+        AddressBookHold();
+        ~AddressBookHold();
+        AddressBookHold(const AddressBookHold&) = delete;
+        AddressBookHold& operator=(const AddressBookHold&) = delete;
+    };
 
     // The sixteen window handlers (answer eventNotHandledErr to let the default run).
     virtual OSStatus HandleWindowEvent(WindowEvent& ioEvent);
@@ -363,6 +397,9 @@ private:
     void Load(const QString& inDocumentPath);
     void LoadDocument(const QString& inDocumentPath);
     void ShowNoMeCardAlertIfNeeded();
+    void ReadMeCard();
+    void GetAddressBookNameAndAddress(SInt32 inIndex, QString& outName, QString& outEmail) const;
+    QString GetAddressBookEmail(SInt32 inIndex) const;
     void InstallControlHandlers();
     void SetUpIcons();
     void InstallKeyFilters();
@@ -406,6 +443,11 @@ private:
     SInt32 mRepeatCount = 0;
     SInt32 mWakeBeforeSeconds = 0;
     SInt16 mRepeatUnit = 1;
+    // The address book's records this window shows; valid until the store is read afresh.
+    std::vector<ContactsRecord*> mGroups; // sorted by CompareGroupsByName
+    std::vector<ContactsRecord*> mPeople; // of the current group (all people for "All")
+    ContactsRecord* mCurrentGroup = nullptr;
+    SInt16 mGroupIndex = 0;               // the group popup value last applied
 };
 
 // The open mailing windows, oldest first.
