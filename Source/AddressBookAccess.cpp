@@ -3,6 +3,7 @@
 #include "CText.h"
 #include "ContactsStore.h"
 #include "Launcher.h"
+#include "Person.h"
 #include "Preferences.h"
 
 #include <QDate>
@@ -126,6 +127,38 @@ ContactsRecord* CreateAddressBookPersonFromStrings(const QString& inFirstName, c
     if (!named)
         store->SetText(person, "FN", inEmail); // what other programs show for the card
     return person;
+}
+
+ContactsRecord* CreateAddressBookPerson(const Person& inRecord)
+{
+    const QString first = inRecord.FirstName();
+    const QString last = inRecord.LastName();
+    if (!first.isEmpty() || !last.isEmpty()) {
+        if (ContactsRecord* existing = FindAddressBookPerson(first, last))
+            return existing;
+    }
+    ContactsRecord* person = CreateAddressBookPersonFromStrings(first, last, inRecord.Email());
+    if (!person || !inRecord.ColumnValues())
+        return person;
+    QString note;
+    const Person::Columns& columns = *inRecord.ColumnValues();
+    for (auto column = columns.constBegin(); column != columns.constEnd(); ++column)
+        note += column.key() + " = " + column.value() + '\n';
+    ContactsStore::Shared().SetText(person, "NOTE", note);
+    return person;
+}
+
+void AddPersonToGroup(ContactsRecord* inPerson, const ContactsRecord* inGroup)
+{
+    ContactsStore* store = AvailableStore();
+    if (store && inPerson && inGroup)
+        store->AddToGroup(inPerson, *inGroup);
+}
+
+bool SaveAddressBook()
+{
+    ContactsStore* store = AvailableStore();
+    return store && store->Save();
 }
 
 std::vector<ContactsRecord*> CopyGroupMembersDeep(const ContactsRecord* inGroup)

@@ -16,6 +16,7 @@
 
 class CBrevantoWindow;
 class CText;
+class Person;
 
 // The address-type pop-up's commands: which addresses of a person a mailing uses.
 inline constexpr OSType kAddressTypePrimary = 'PRIM';
@@ -45,6 +46,14 @@ ContactsRecord* CreateAddressBookGroup(const QString& inName);
 // The address book is not saved here: the importer saves.
 ContactsRecord* CreateAddressBookPersonFromStrings(const QString& inFirstName, const QString& inLastName,
                                                    const QString& inEmail);
+// The person for an imported record: an existing one with the same names (unchanged), else a new
+// one as above, noting the record's columns, if it has any, one "key = value" line each in key
+// order. Null for a record without names and address. The address book is not saved here.
+ContactsRecord* CreateAddressBookPerson(const Person& inRecord);
+// Puts the person (or a group: a subgroup) into the group; saved with the next save.
+void AddPersonToGroup(ContactsRecord* inPerson, const ContactsRecord* inGroup);
+// Writes every changed card; false when one could not be written or there is no address book.
+bool SaveAddressBook();
 // Every person of the group and, depth first, of its subgroups: each once, members before
 // subgroups, in the order met. A cycle of groups is walked once.
 std::vector<ContactsRecord*> CopyGroupMembersDeep(const ContactsRecord* inGroup);

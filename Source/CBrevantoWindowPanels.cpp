@@ -99,14 +99,8 @@ Boolean CBrevantoWindow::ResolveSender()
     QString name;
     QString address;
     if (mSenderTab == 1) {
-        if (!mHasMeCard) {
-            if (std::optional<DocumentSeams::MeCard> card = DocumentSeams::CopyMeCard()) {
-                mHasMeCard = true;
-                mMeName = card->name;
-                mMeOrganization = card->organization;
-                mMeAddresses = card->emails;
-            }
-        }
+        if (!mHasMeCard)
+            ReadMeCard();
         if (mHasMeCard) {
             ControlRef fromMeAt = Control(ControlRole::FromMeAtPopup);
             name = mUseOrganization && !mMeOrganization.isEmpty() ? mMeOrganization : mMeName;
@@ -141,17 +135,6 @@ void CBrevantoWindow::UpdateSenderCaption(Boolean inResolveFirst)
         address.isEmpty() ? QString() : QString::fromUtf8(mSenderName.text) + " <" + address + ">";
     SetControlTitleWithCFString(caption, text);
     Draw1Control(caption);
-}
-
-// The Address Book holds no groups yet: the popup keeps what it has; the status is shown and
-// hidden as the refresh would.
-void CBrevantoWindow::RefreshGroupsPopup()
-{
-    if (!DocumentSeams::IsAddressBookAvailable())
-        return;
-    SetStatusText(QStringLiteral("Refreshing groups popup; please wait..."));
-    Draw1Control(Control(ControlRole::GroupPopup));
-    HideProgress();
 }
 
 void CBrevantoWindow::FillCharsetPopup()

@@ -3,6 +3,7 @@
 // that show them, the recipients list's cells, and the imported list's flat records.
 #include "CBrevantoWindow.h"
 
+#include "AddressBookAccess.h"
 #include "CEnvironment.h"
 #include "CFPreferenceDomain.h"
 #include "CFPropertyList.h"
@@ -69,7 +70,7 @@ SInt32 CBrevantoWindow::CountRecipients() const
 {
     if (CurrentSource() == ERecipientSource::imported)
         return mImported.Count();
-    return 0;
+    return SInt32(mPeople.size());
 }
 
 CBrevantoWindow::SendFlags& CBrevantoWindow::CurrentSendFlags()
@@ -91,7 +92,7 @@ QString CBrevantoWindow::GetRecipientFirstName(SInt32 inIndex) const
         const Person* person = mImported.At(inIndex);
         return person ? person->FirstName() : QString();
     }
-    return QString();
+    return GetRecordFirstName(AddressBookPerson(inIndex));
 }
 
 QString CBrevantoWindow::GetRecipientLastName(SInt32 inIndex) const
@@ -100,7 +101,7 @@ QString CBrevantoWindow::GetRecipientLastName(SInt32 inIndex) const
         const Person* person = mImported.At(inIndex);
         return person ? person->LastName() : QString();
     }
-    return QString();
+    return GetRecordLastName(AddressBookPerson(inIndex));
 }
 
 QString CBrevantoWindow::GetRecipientEmail(SInt32 inIndex) const
@@ -109,7 +110,7 @@ QString CBrevantoWindow::GetRecipientEmail(SInt32 inIndex) const
         const Person* person = mImported.At(inIndex);
         return person ? person->Email() : QString();
     }
-    return QString();
+    return GetAddressBookEmail(inIndex);
 }
 
 void CBrevantoWindow::GetRecipientNameAndAddress(ERecipientSource inSource, SInt32 inIndex, QString& outName,
@@ -117,11 +118,13 @@ void CBrevantoWindow::GetRecipientNameAndAddress(ERecipientSource inSource, SInt
 {
     outName.clear();
     outEmail.clear();
-    if (inSource == ERecipientSource::imported) {
-        if (const Person* person = mImported.At(inIndex)) {
-            outName = person->CopyFullName();
-            outEmail = person->Email();
-        }
+    if (inSource == ERecipientSource::addressBook) {
+        GetAddressBookNameAndAddress(inIndex, outName, outEmail);
+        return;
+    }
+    if (const Person* person = mImported.At(inIndex)) {
+        outName = person->CopyFullName();
+        outEmail = person->Email();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "CFileImporterThread.h"
 
+#include "AddressBookAccess.h"
 #include "CBrevantoWindow.h"
 #include "CEnvironment.h"
 #include "ControlValues.h"
@@ -7,6 +8,7 @@
 #include "RecipientTextParser.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 std::atomic<bool> CFileImporterThread::sCancel{false};
 
@@ -47,7 +49,7 @@ void* CFileImporterThread::Run()
         file.close();
         if (mReplace)
             mWindow->mImported.RemoveAll();
-        Import(parser);
+        ImportIntoGroup(parser);
     } else {
         mWindow->ShowAlertSheet(QStringLiteral("The import file could not be opened."),
                                 QStringLiteral("Make sure that the file is not open in another application."));
@@ -56,11 +58,38 @@ void* CFileImporterThread::Run()
     SetProgressIndeterminate(bar, true);
     ShowPanel(false);
     mWindow->UpdateImportSourceText();
+    if (mAddToGroup)
+        mWindow->RefreshFromAddressBook();
     mWindow->ShowImportedRecipients();
     return nullptr;
 }
 
-void CFileImporterThread::Import(const RecipientTextParser& inParser)
+// With add-to-group, a new address book group named after the file receives everyone imported
+// (none when a group of that name exists). The people are saved also when the import is stopped.
+void CFileImporterThread::ImportIntoGroup(const RecipientTextParser& inParser)
+{
+    if (!mAddToGroup) {
+        Import(inParser, nullptr);
+        return;
+    }
+    const CBrevantoWindow::AddressBookHold hold;
+    ContactsRecord* group = CreateAddressBookGroup(QFileInfo(mPath).fileName());
+    try {
+        Import(inParser, group);
+    } catch (...) {
+        SaveGroup(group);
+        throw;
+    }
+    SaveGroup(group);
+}
+
+void CFileImporterThread::SaveGroup(const ContactsRecord* inGroup)
+{
+    if (inGroup && !SaveAddressBook() && gEnvironment)
+        gEnvironment->LogLine("The imported people could not be saved in the address book.");
+}
+
+void CFileImporterThread::Import(const RecipientTextParser& inParser, const ContactsRecord* inGroup)
 {
     ControlRef bar = mWindow->Control(ControlRole::ImportProgressBar);
     ControlRef caption = mWindow->Control(ControlRole::ImportStatusCaption);
@@ -82,6 +111,8 @@ void CFileImporterThread::Import(const RecipientTextParser& inParser)
             if (gEnvironment)
                 gEnvironment->LogLine(problem.toUtf8().constData());
         } else if (!eliminateDuplicates || !mWindow->mImported.Contains(*person)) {
+            if (inGroup)
+                AddPersonToGroup(CreateAddressBookPerson(*person), inGroup);
             mWindow->mImported.Append(*person);
         }
         const SInt32 done = line + 1;

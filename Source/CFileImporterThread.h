@@ -6,6 +6,10 @@
 // appended unless "Eliminate Duplicates" finds it already there; the status caption reads
 // "(Imported n of total)" whenever the progress moves by a thousandth.
 //
+// With add-to-group, everyone imported also goes into a new address book group named after the
+// file (when no group has that name), each line's person found by name or made; the address
+// book is saved when the import ends, also when it is stopped.
+//
 // Stopping: the stop button sets the one program-wide cancel flag (every running import ends
 // after its current line, keeping what it added); the window's clean-up asks the thread to stop
 // (checked after every line) and waits for it, so the thread never outlives its window.
@@ -19,6 +23,7 @@
 #include <atomic>
 
 class CBrevantoWindow;
+class ContactsRecord;
 class RecipientTextParser;
 
 class CFileImporterThread : public CThread {
@@ -33,7 +38,9 @@ public:
 
 private:
     void ShowPanel(bool inShow);
-    void Import(const RecipientTextParser& inParser);
+    void ImportIntoGroup(const RecipientTextParser& inParser);
+    void Import(const RecipientTextParser& inParser, const ContactsRecord* inGroup);
+    void SaveGroup(const ContactsRecord* inGroup);
 
     CBrevantoWindow* mWindow;
     QString mPath;

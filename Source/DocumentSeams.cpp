@@ -59,6 +59,7 @@ void DocumentSeams::SetMeCard(std::optional<MeCard> inCard) { MeCardOverride() =
 
 void RefreshWindowsOnActivate()
 {
+    CBrevantoWindow::RefreshFromChangedAddressBook();
     gWindowList.Rewind();
     while (CBrevantoWindow** window = gWindowList.Next())
         (*window)->HideProgress();
@@ -71,18 +72,6 @@ OSStatus ImportRecipientsFile() { return ChooseAndSendOpen(0); }
 // The document is neither read nor written yet: a window is never modified.
 void CBrevantoWindow::ReadDocument(const CFPropertyList&) {}
 void CBrevantoWindow::UpdateSavedState() {}
-void CBrevantoWindow::ApplyGroupSelection() {}
-void CBrevantoWindow::RebuildMyAddressesMenu()
-{
-    ControlRef popup = Control(ControlRole::FromMeAtPopup);
-    if (!popup)
-        return;
-    DeletePopupItems(popup);
-    for (const QString& address : mMeAddresses)
-        AppendPopupItem(popup, address);
-    if (!mMeAddresses.isEmpty())
-        SetControl32BitValue(popup, 1);
-}
 
 // The server fields are kept in the preferences by the server code; nothing to copy yet.
 void CBrevantoWindow::SaveServerDefaults(Boolean) {}

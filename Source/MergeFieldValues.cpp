@@ -32,14 +32,10 @@ void Put(UInt8 inFlag, const QString& inValue, CText& out)
 bool ImportedSource(const CBrevantoWindow* inWindow) { return inWindow->mRecipientsTab != 1; }
 
 // Address-card values: the user's own card for index -1, else the recipient's card of the
-// Address Book source; nothing for imported recipients.
+// Address Book source; for imported recipients only the unique ID (the index) has one.
 void PutPerson(UInt8 inFlag, CBrevantoWindow* inWindow, const PersonValueRequest& inRequest, CText& out)
 {
-    const SInt32 index = inWindow->mMergeRecipient.index;
-    QString value;
-    if (index == -1 || !ImportedSource(inWindow))
-        value = CopyPersonValue(*inWindow, index, inRequest);
-    Put(inFlag, value, out);
+    Put(inFlag, CopyPersonValue(*inWindow, inWindow->mMergeRecipient.index, inRequest), out);
 }
 
 QString FirstAttachmentPath(const CBrevantoWindow* inWindow)
