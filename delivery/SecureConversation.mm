@@ -10,6 +10,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <cstring>
@@ -51,27 +52,35 @@ static std::string ResolveIPv4(const std::string &host)
   return text;
 }
 
-// The TLS options of each socket whose handshake we start (descriptor → options).
-static NSMutableDictionary *TLSOptionsByDescriptor()
+@interface SecureConversation (Handshake)
+- (BOOL) handshakeOn: (NSFileHandle *) theHandle;
+@end
+
+// The conversation of each socket whose handshake we start (descriptor → unretained
+// conversation), so that the TLS handle's -sslConnect finds the options and deadline of its own.
+static NSMutableDictionary *ConversationsByDescriptor()
 {
-  static NSMutableDictionary *options = nil;
-  if (options == nil)
-    options = [[NSMutableDictionary alloc] init];
-  return options;
+  static NSMutableDictionary *conversations = nil;
+  if (conversations == nil)
+    conversations = [[NSMutableDictionary alloc] init];
+  return conversations;
 }
 
 static IMP gOriginalSSLConnect = NULL;
 
-// Runs in place of the TLS handle's -sslConnect: sets the options of its socket first.
+// Runs in place of the TLS handle's -sslConnect. The library's own version spins the run loop
+// in fixed slices of 10 ms or more between handshake steps, which on a fast server costs more
+// than the handshake itself; our conversations drive theirs step by step instead.
 static BOOL SecureSSLConnect(id self, SEL _cmd)
 {
-  NSDictionary *options = [TLSOptionsByDescriptor() objectForKey: [NSNumber numberWithInt: [self fileDescriptor]]];
-  if (options != nil)
-    [self sslSetOptions: options];
-  return ((BOOL (*)(id, SEL))gOriginalSSLConnect)(self, _cmd);
+  NSValue *entry = [ConversationsByDescriptor() objectForKey: [NSNumber numberWithInt: [self fileDescriptor]]];
+  SecureConversation *conversation = (SecureConversation *)[entry pointerValue];
+  if (conversation == nil)
+    return ((BOOL (*)(id, SEL))gOriginalSSLConnect)(self, _cmd);
+  return [conversation handshakeOn: self];
 }
 
-static void InstallTLSOptionsHook()
+static void InstallTLSHandshakeHook()
 {
   if (gOriginalSSLConnect != NULL)
     return;
@@ -91,6 +100,13 @@ static const int kWaitSliceMilliseconds = 100;
 static double Now()
 {
   return [NSDate timeIntervalSinceReferenceDate];
+}
+
+// Waits until the descriptor is readable (an error or hang-up counts) or the slice passes.
+static BOOL WaitForHandshakeBytes(int descriptor)
+{
+  struct pollfd entry = { descriptor, POLLIN, 0 };
+  return poll(&entry, 1, kWaitSliceMilliseconds) > 0;
 }
 
 @implementation SecureConversation
@@ -229,15 +245,13 @@ static double Now()
   [pool release];
 }
 
-// Certificate choice of this server, applied just before its TLS start. Handshakes of
-// several conversations may nest (each runs the run loop while it waits), so the verify
-// choice is not a process-wide default: it is kept per socket and handed to the TLS handle of
-// that socket when its handshake starts. The CA bundle is the process's one; the TLS layer
-// reads it from the volatile registration domain, so nothing is written to the user's
-// defaults.
+// Certificate choice of this server, handed to the TLS handle of its socket when the handshake
+// starts. Handshakes of several conversations may overlap, so the verify choice is not a
+// process-wide default. The CA bundle is the process's one; the TLS layer reads it from the
+// volatile registration domain, so nothing is written to the user's defaults.
 - (void) applyCertificateChoice
 {
-  InstallTLSOptionsHook();
+  InstallTLSHandshakeHook();
   NSString *caFile = SecureNSString(SecureCAFile());
   NSUserDefaults *defaults = [NSUserDefaults standardUserDefaults];
   if (![[defaults stringForKey: GSTLSCAFile] isEqual: caFile])
@@ -249,20 +263,53 @@ static double Now()
   id connection = [_smtp connection];
   if (connection == nil)
     return;
-  // The TLS layer's usual groups in its usual order, but X25519 first: the client's one key
-  // share is then X25519, which a server offering it takes at a third of P-256's cost.
-  NSDictionary *options = [NSDictionary dictionaryWithObjectsAndKeys:
-                                          (_acceptAnyCertificate ? @"NO" : @"YES"), GSTLSVerify,
-                                          @"NORMAL:-GROUP-ALL:+GROUP-X25519:+GROUP-ALL", GSTLSPriority, nil];
   _tlsDescriptor = [connection fd];
-  [TLSOptionsByDescriptor() setObject: options forKey: [NSNumber numberWithInt: _tlsDescriptor]];
+  [ConversationsByDescriptor() setObject: [NSValue valueWithPointer: self]
+                                  forKey: [NSNumber numberWithInt: _tlsDescriptor]];
 }
 
 - (void) forgetCertificateChoice
 {
   if (_tlsDescriptor >= 0)
-    [TLSOptionsByDescriptor() removeObjectForKey: [NSNumber numberWithInt: _tlsDescriptor]];
+    [ConversationsByDescriptor() removeObjectForKey: [NSNumber numberWithInt: _tlsDescriptor]];
   _tlsDescriptor = -1;
+}
+
+// The TLS layer's usual groups in its usual order, but X25519 first: the client's one key
+// share is then X25519, which a server offering it takes at a third of P-256's cost.
+- (NSDictionary *) tlsOptions
+{
+  return [NSDictionary dictionaryWithObjectsAndKeys:
+                         (_acceptAnyCertificate ? @"NO" : @"YES"), GSTLSVerify,
+                         @"NORMAL:-GROUP-ALL:+GROUP-X25519:+GROUP-ALL", GSTLSPriority, nil];
+}
+
+// The handshake in non-blocking steps: each step does what the bytes at hand allow, and between
+// steps we wait for the server's next bytes, at most the idle time-out in all. The wait blocks
+// the run loop's thread (as the library's own loop did) instead of yielding: this runs inside a
+// callback of the run loop, with its autorelease pools open, where switching to another
+// cooperative thread that runs the same run loop would interleave both.
+- (BOOL) handshakeOn: (NSFileHandle *) theHandle
+{
+  [theHandle sslSetOptions: [self tlsOptions]];
+  const int descriptor = [theHandle fileDescriptor];
+  _lastActivity = Now();
+  for (;;)
+    {
+      BOOL succeeded = NO;
+      if ([theHandle sslHandshakeEstablished: &succeeded outgoing: YES])
+        {
+          _lastActivity = Now();
+          return succeeded;
+        }
+      if (Now() - _lastActivity >= _timeout)
+        {
+          _timedOut = YES;
+          return NO;
+        }
+      if (WaitForHandshakeBytes(descriptor))
+        _lastActivity = Now();
+    }
 }
 
 - (BOOL) isSSL
