@@ -41,10 +41,11 @@ void CSMTPConnection::SendMessages(const std::vector<CMailMessage*>* list)
 {
     if (list == nullptr)
         throw LException(paramErr, "no message list");
+    SecureMailSession session(mServer);
     for (CMailMessage* mail : *list) {
         if (mWindow.abortSend)
             return;
-        SendOne(*mail);
+        SendOne(*mail, session);
     }
 }
 
@@ -57,7 +58,7 @@ SInt32 CSMTPConnection::CarriedRecipients(const CMailMessage&) const
     return std::max<SInt32>(1, mWindow.batchCounter);
 }
 
-void CSMTPConnection::SendOne(CMailMessage& mail)
+void CSMTPConnection::SendOne(CMailMessage& mail, SecureMailSession& session)
 {
     const Message& message = mail.message;
     mWindow.lastSendTime = double(QDateTime::currentSecsSinceEpoch());
@@ -80,7 +81,7 @@ void CSMTPConnection::SendOne(CMailMessage& mail)
         result.errorCode = mail.buildError;
         result.errorText = CString256(mail.buildErrorText.length > 0 ? mail.buildErrorText.buffer : "");
     } else {
-        result = RunSendAttempts(kBatchTexts, [&](CText& error) { return SendMailSecurely(mail, mServer, error); });
+        result = RunSendAttempts(kBatchTexts, [&](CText& error) { return session.Send(mail, error); });
     }
     record.retries = UInt16(result.failedAttempts);
     record.succeeded = result.sent ? 1 : 0;

@@ -1,6 +1,7 @@
 // CSMTPConnection: the send thread's connection object. It carries the window and the send
 // job's server record, and sends a batch: SendMessages walks the built messages in order,
-// each through the secure road to that server with retries, and records
+// each through the secure road to that server with retries, all over one conversation while
+// it lives (a failure that ends it opens a new one for what follows), and records
 // one delivery result per message (and RecordRecipientResult for every recipient the message
 // carries), keeping the window's progress, rate, auto-save and pause going. It broadcasts 612
 // (ioParam: the subject, a const QString*) before each message and 606/607 after it.
@@ -15,6 +16,7 @@
 #include <vector>
 
 class CDeliveryWindow;
+class SecureMailSession;
 
 class CSMTPConnection : public LSMTPConnection {
 public:
@@ -24,7 +26,7 @@ public:
     void SendMessages(const std::vector<CMailMessage*>* list);
 
 private:
-    void SendOne(CMailMessage& mail);
+    void SendOne(CMailMessage& mail, SecureMailSession& session);
     SInt32 CarriedRecipients(const CMailMessage& mail) const;
 
     CDeliveryWindow& mWindow;

@@ -72,19 +72,11 @@
   [self statusMsg: [self timeoutText]];
 }
 
-- (void) fail: (NSString *) theText
-{
-  if (theText != nil)
-    [self statusMsg: theText];
-  _succeeded = NO;
-  [self finish];
-}
-
 // The recipients of the envelope, To 1, Cc 2, Bcc 3.
 - (NSArray *) envelopeRecipients
 {
   NSMutableArray *recipients = [NSMutableArray array];
-  const std::vector<std::string> *lists[] = { &_request->envelope.to, &_request->envelope.cc, &_request->envelope.bcc };
+  const std::vector<std::string> *lists[] = { &_envelope->to, &_envelope->cc, &_envelope->bcc };
   for (int type = 1; type <= 3; ++type)
     for (const std::string &each : *lists[type - 1])
       {
@@ -112,33 +104,92 @@
   [previous release];
 }
 
-- (void) sendRequest: (NSValue *) theRequest
+- (void) openTo: (const SecureServer *) theServer
 {
-  [_msg setString: @""];
-  _request = static_cast<const SecureMessageRequest *>([theRequest pointerValue]);
-  _succeeded = _done = NO;
-  if (![self prepareServer: _request->server])
-    return [self fail: nil];
+  _server = theServer;
+}
 
-  NSArray *recipients = [self envelopeRecipients];
-  if ([recipients count] == 0)
-    return [self fail: @"No recipients."];
+- (void) setSource: (const std::string *) theSource envelope: (const SecureEnvelope *) theEnvelope
+{
+  _source = theSource;
+  _envelope = theEnvelope;
+}
 
+- (BOOL) waitIsOver
+{
+  return _done || _messageDone;
+}
+
+- (BOOL) endedWhileResetting
+{
+  return _endedWhileResetting;
+}
+
+// This message failed; the conversation goes on.
+- (void) refuseMessage: (NSString *) theText
+{
+  if (_messageDone)
+    return;
+  if (theText != nil)
+    [self statusMsg: theText];
+  _succeeded = NO;
+  _messageDone = YES;
+}
+
+// The conversation has ended, and with it the message in progress.
+- (void) fail: (NSString *) theText
+{
+  if (theText != nil)
+    [self statusMsg: theText];
+  if (_resetting)
+    _endedWhileResetting = YES;
+  _succeeded = NO;
+  _messageDone = YES;
+  [self finish];
+}
+
+- (void) loadMessage: (NSArray *) theRecipients
+{
   // Pantomime ends the data with CRLF.CRLF itself.
-  const std::string &source = _request->source;
+  const std::string &source = *_source;
   size_t length = source.size();
   if (length >= 2 && source.compare(length - 2, 2, "\r\n") == 0)
     length -= 2;
   [_smtp setMessageData: [NSData dataWithBytes: source.data() length: length]];
-  [self setEnvelopeSender: SecureNSString(_request->envelope.sender)];
-  [_smtp setRecipients: recipients];
-  [self connectServer];
+  [self setEnvelopeSender: SecureNSString(_envelope->sender)];
+  [_smtp setRecipients: theRecipients];
+  [(SecureSMTPConnection *)_smtp setDeclares8BitBody: NO];
+}
+
+// The first message opens the conversation; a later one resets the transaction first.
+- (void) startMessage: (id) unused
+{
+  [_msg setString: @""];
+  _succeeded = NO;
+  _messageDone = NO;
+  _endedWhileResetting = NO;
+  NSArray *recipients = [self envelopeRecipients];
+  if ([recipients count] == 0)
+    return [self refuseMessage: @"No recipients."];
+  if (!_opened)
+    {
+      _opened = YES;
+      if (![self prepareServer: *_server])
+        return [self fail: nil];
+      [self loadMessage: recipients];
+      [self connectServer];
+      return;
+    }
+  [self loadMessage: recipients];
+  _lastActivity = [NSDate timeIntervalSinceReferenceDate];
+  _resetting = YES;
+  [_smtp reset];
 }
 
 // Sends without AUTH when no mechanism was chosen or no user name is set.
 - (BOOL) wantsAuthentication
 {
-  return !_request->server.username.empty() && _request->server.mechanism != ESecureMechanism::automatic;
+  return !_server->username.empty() && _server->mechanism != ESecureMechanism::automatic;
 }
 
 - (void) onConnectionEstablished: (NSNotification *) n
@@ -153,7 +204,7 @@
 // 8-bit bytes go only to a server that offers 8BITMIME, and then declared (RFC 6152).
 - (void) sendTheMessage
 {
-  if (SecureHolds8BitData(_request->source))
+  if (SecureHolds8BitData(*_source))
     {
       if (![[_smtp capabilities] containsObject: @"8BITMIME"])
         return [self fail: @"The server does not accept 8-bit text (it offers no 8BITMIME): "
@@ -178,7 +229,7 @@
                              [_smtp supportedMechanisms]]];
   if (![self wantsAuthentication])
     return [self sendTheMessage];
-  const SecureServer &server = _request->server;
+  const SecureServer &server = *_server;
   [_smtp authenticate: SecureNSString(server.username)
              password: SecureNSString(server.password)
             mechanism: SecureNSString(SecureMechanismName(server.mechanism))];
@@ -197,20 +248,37 @@
 
 - (void) onMessageSent: (NSNotification *) n
 {
+  if (_messageDone)
+    return;
   _succeeded = YES;
-  [self finish];
+  _messageDone = YES;
+}
+
+- (NSString *) notSentText
+{
+  NSString *reply = [self lastResponseText];
+  return [NSString stringWithFormat: @"Message not sent: %@", reply ? reply : @"no reply"];
 }
 
 - (void) onMessageNotSent: (NSNotification *) n
 {
-  NSString *reply = [self lastResponseText];
-  [self fail: [NSString stringWithFormat: @"Message not sent: %@", reply ? reply : @"no reply"]];
+  [self refuseMessage: [self notSentText]];
 }
 
 - (void) onTransactionFailed: (NSNotification *) n
 {
-  NSString *reply = [self lastResponseText];
-  [self fail: [NSString stringWithFormat: @"Message not sent: %@", reply ? reply : @"no reply"]];
+  [self refuseMessage: [self notSentText]];
+}
+
+- (void) onTransactionResetCompleted: (NSNotification *) n
+{
+  _resetting = NO;
+  [self sendTheMessage];
+}
+
+- (void) onTransactionResetFailed: (NSNotification *) n
+{
+  [self fail: [self notSentText]];
 }
 
 - (void) onConnectionTimedOut: (NSNotification *) n
@@ -247,20 +315,70 @@
 
 SecureMessageOutcome SendSecureMessageData(const SecureMessageRequest &request, const SecureMessengerHooks &hooks)
 {
+  SecureMessageSession session(request.server, hooks);
+  return session.Send(request.source, request.envelope);
+}
+
+struct SecureMessageSession::Conversation
+{
+  SMTP *smtp = nil;
+};
+
+SecureMessageSession::SecureMessageSession(const SecureServer &server, const SecureMessengerHooks &hooks)
+  : mServer(server), mHooks(hooks)
+{
+}
+
+SecureMessageSession::~SecureMessageSession()
+{
+  Close();
+}
+
+void SecureMessageSession::Close()
+{
+  if (mConversation == nullptr)
+    return;
   NSAutoreleasePool *pool = [NSAutoreleasePool new];
-  SMTP *smtp = [[SMTP alloc] initWithHooks: &hooks];
-  SecureGuardedPerform(smtp, @selector(sendRequest:), [NSValue valueWithPointer: &request]);
+  [mConversation->smtp tearDown];
+  [mConversation->smtp release];
   [pool release];
+  delete mConversation;
+  mConversation = nullptr;
+}
 
-  [smtp runUntilDone: hooks.yield waitReadable: hooks.waitReadable];
+SecureMessageOutcome SecureMessageSession::Send(const std::string &source, const SecureEnvelope &envelope)
+{
+  for (;;)
+    {
+      if (mConversation != nullptr && [mConversation->smtp done])
+        Close();
+      const bool reused = mConversation != nullptr;
+      if (!reused)
+        {
+          mConversation = new Conversation;
+          mConversation->smtp = [[SMTP alloc] initWithHooks: &mHooks];
+          [mConversation->smtp openTo: &mServer];
+          ++mOpened;
+        }
+      SMTP *smtp = mConversation->smtp;
+      NSAutoreleasePool *pool = [NSAutoreleasePool new];
+      [smtp setSource: &source envelope: &envelope];
+      SecureGuardedPerform(smtp, @selector(startMessage:), nil);
+      [pool release];
 
-  pool = [NSAutoreleasePool new];
-  SecureMessageOutcome outcome;
-  outcome.succeeded = [smtp succeeded];
-  outcome.timedOut = [smtp timedOut];
-  outcome.message = SecureStdString([smtp msg]);
-  [smtp tearDown];
-  [smtp release];
-  [pool release];
-  return outcome;
+      [smtp runUntilDone: mHooks.yield waitReadable: mHooks.waitReadable];
+
+      pool = [NSAutoreleasePool new];
+      SecureMessageOutcome outcome;
+      outcome.succeeded = [smtp succeeded];
+      outcome.timedOut = [smtp timedOut];
+      outcome.message = SecureStdString([smtp msg]);
+      const bool ended = [smtp done];
+      const bool retryOnNew = reused && [smtp endedWhileResetting] && !outcome.timedOut;
+      [pool release];
+      if (ended)
+        Close();
+      if (!retryOnNew)
+        return outcome;
+    }
 }

@@ -41,8 +41,8 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
 // address). The caller connects with -connectServer.
 - (BOOL) prepareServer: (const SecureServer &) theServer;
 - (BOOL) connectServer;
-// Runs the run loop until done or idle for the time-out, waiting for the socket's readiness
-// between passes (see SecureMessenger.h).
+// Runs the run loop until -waitIsOver (the conversation is done) or idle for the time-out,
+// waiting for the socket's readiness between passes (see SecureMessenger.h).
 - (void) runUntilDone: (const std::function<void()> &) theYield
          waitReadable: (const SecureWaitReadable &) theWait;
 - (void) tearDown;
@@ -57,4 +57,6 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
 - (void) setStatus: (NSString *) theText;
 - (void) idleDeadlinePassed;
 - (void) finish;
+// What -runUntilDone:waitReadable: runs until: the end of the conversation unless overridden.
+- (BOOL) waitIsOver;
 @end

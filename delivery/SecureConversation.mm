@@ -209,11 +209,11 @@ static BOOL WaitForHandshakeBytes(int descriptor)
 - (void) runUntilDone: (const std::function<void()> &) theYield
          waitReadable: (const SecureWaitReadable &) theWait
 {
-  while (!_done)
+  while (![self waitIsOver])
     {
       NSAutoreleasePool *pool = [NSAutoreleasePool new];
       SecureGuardedPerform(self, @selector(runReady:), nil);
-      if (!_done && Now() - _lastActivity >= _timeout)
+      if (![self waitIsOver] && Now() - _lastActivity >= _timeout)
         {
           // The status first: it may quote the server's last reply, which cancelling drops.
           _timedOut = YES;
@@ -223,7 +223,7 @@ static BOOL WaitForHandshakeBytes(int descriptor)
           _done = YES;
         }
       [pool release];
-      if (!_done)
+      if (![self waitIsOver])
         [self waitWith: theYield waitReadable: theWait];
     }
 }
@@ -323,7 +323,7 @@ static BOOL WaitForHandshakeBytes(int descriptor)
 // time-out, so a stalled handshake fails instead of waiting for the TLS layer's own limit.
 - (void) watchdog: (NSTimer *) theTimer
 {
-  if (_done || Now() - _lastActivity < _timeout)
+  if ([self waitIsOver] || Now() - _lastActivity < _timeout)
     return;
   _timedOut = YES;
   id connection = [_smtp connection];
@@ -381,6 +381,11 @@ static BOOL WaitForHandshakeBytes(int descriptor)
   _done = YES;
 }
 
+- (BOOL) waitIsOver
+{
+  return _done;
+}
+
 - (void) guardCaughtException: (NSException *) theException
 {
   [self setStatus: [NSString stringWithFormat: @"Error (%@): %@", [theException name], [theException reason]]];
@@ -405,7 +410,8 @@ static BOOL WaitForHandshakeBytes(int descriptor)
 - (void) messageNotSent: (NSNotification *) n { [self guard: @selector(onMessageNotSent:) with: n]; }
 - (void) transactionInitiationFailed: (NSNotification *) n { [self guard: @selector(onTransactionFailed:) with: n]; }
 - (void) recipientIdentificationFailed: (NSNotification *) n { [self guard: @selector(onTransactionFailed:) with: n]; }
-- (void) transactionResetFailed: (NSNotification *) n { [self guard: @selector(onTransactionFailed:) with: n]; }
+- (void) transactionResetCompleted: (NSNotification *) n { [self guard: @selector(onTransactionResetCompleted:) with: n]; }
+- (void) transactionResetFailed: (NSNotification *) n { [self guard: @selector(onTransactionResetFailed:) with: n]; }
 - (void) connectionTimedOut: (NSNotification *) n { [self guard: @selector(onConnectionTimedOut:) with: n]; }
 - (void) connectionLost: (NSNotification *) n { [self guard: @selector(onConnectionLost:) with: n]; }
 - (void) connectionTerminated: (NSNotification *) n { [self guard: @selector(onConnectionTerminated:) with: n]; }

@@ -100,8 +100,39 @@ struct SecureMessageOutcome {
     std::string message;    // the last status text
 };
 
-// Sends one message (the SMTP class). Never throws.
+// Sends one message over a conversation of its own (the SMTP class). Never throws.
 SecureMessageOutcome SendSecureMessageData(const SecureMessageRequest& request, const SecureMessengerHooks& hooks);
+
+// One conversation that carries message after message (a batch job's). The first Send connects,
+// upgrades to TLS and authenticates; each later one resets the transaction (RSET) and sends over
+// the same connection while it lives. A message the server refuses (a 5xx to RCPT, a 4xx to
+// DATA) fails alone and the conversation stays; a failure that ends the conversation (a lost
+// connection, a time-out, a refused log-in) fails that message, and the next Send opens a new
+// one. A conversation found ended before the next message's transaction began (the server
+// closed it while idle, or at the RSET) is replaced at once: nothing of that message had gone
+// out, so it is not counted as failed. The connection is closed when the session ends.
+// `hooks` must outlive the session. Same threads as above; never throws.
+class SecureMessageSession {
+public:
+    SecureMessageSession(const SecureServer& server, const SecureMessengerHooks& hooks);
+    ~SecureMessageSession();
+    SecureMessageSession(const SecureMessageSession&) = delete;
+    SecureMessageSession& operator=(const SecureMessageSession&) = delete;
+
+    SecureMessageOutcome Send(const std::string& source, const SecureEnvelope& envelope);
+
+    // Conversations opened so far.
+    int ConversationsOpened() const { return mOpened; }
+
+private:
+    struct Conversation;
+    void Close();
+
+    SecureServer mServer;
+    const SecureMessengerHooks& mHooks;
+    Conversation* mConversation = nullptr;
+    int mOpened = 0;
+};
 
 // The server check (the SSMTP class): connects, upgrades to TLS, reads the mechanisms and,
 // with reallySend, authenticates and sends a short message to `address`.

@@ -15,6 +15,15 @@ void LogSecureStatus(const std::string& text)
     gEnvironment->LogLine((kSecureLogPrefix + text).c_str());
 }
 
+SecureMessengerHooks ThreadHooks()
+{
+    SecureMessengerHooks hooks;
+    hooks.status = LogSecureStatus;
+    hooks.yield = [] { LThread::Yield(); };
+    hooks.waitReadable = SecureWaitOnThread;
+    return hooks;
+}
+
 } // namespace
 
 void SecureWaitOnThread(int descriptor, int milliseconds)
@@ -23,25 +32,30 @@ void SecureWaitOnThread(int descriptor, int milliseconds)
                                DeadlineAfter(std::chrono::milliseconds(milliseconds)));
 }
 
-bool SendMailSecurely(CMailMessage& mail, const SecureServer& server, CText& errorText)
+SecureMailSession::SecureMailSession(const SecureServer& server)
+    : mHooks(ThreadHooks())
+    , mSession(server, mHooks)
 {
-    SecureMessageRequest request;
-    request.server = server;
+}
+
+bool SecureMailSession::Send(CMailMessage& mail, CText& errorText)
+{
+    SecureEnvelope envelope;
     std::string unfit;
-    if (!MakeSecureEnvelope(mail.GetFrom(), mail.GetTo(), mail.GetCc(), mail.GetBcc(), request.envelope, unfit)) {
+    if (!MakeSecureEnvelope(mail.GetFrom(), mail.GetTo(), mail.GetCc(), mail.GetBcc(), envelope, unfit)) {
         const std::string text = "Invalid address: " + unfit;
         LogSecureStatus(text);
         errorText.Assign(text.c_str());
         return false;
     }
-    request.source = mail.WriteSource();
-
-    SecureMessengerHooks hooks;
-    hooks.status = LogSecureStatus;
-    hooks.yield = [] { LThread::Yield(); };
-    hooks.waitReadable = SecureWaitOnThread;
-    const SecureMessageOutcome outcome = SendSecureMessageData(request, hooks);
+    const SecureMessageOutcome outcome = mSession.Send(mail.WriteSource(), envelope);
     if (!outcome.succeeded && !outcome.message.empty())
         errorText.Assign(outcome.message.c_str());
     return outcome.succeeded;
+}
+
+bool SendMailSecurely(CMailMessage& mail, const SecureServer& server, CText& errorText)
+{
+    SecureMailSession session(server);
+    return session.Send(mail, errorText);
 }

@@ -81,4 +81,32 @@ TEST_F(SecureFaultsTest, EveryServerFaultFailsWithItsStatusLoggedAfterTheRetries
     }
 }
 
+// A batch shares one conversation; a server that hangs up at the RSET before the next message
+// leaves that message to a new conversation, without a failed attempt and without sending
+// anything twice.
+TEST_F(SecureFaultsTest, BatchWhoseConversationDropsAtTheResetGoesOnOverANewOne)
+{
+    SecureSink server({"-q", "RSET"});
+    ASSERT_TRUE(server.IsRunning());
+    SetImplicitTLSTestPorts({server.Port()});
+    Set(kMessageRetriesKey, "0");
+    FakeDeliveryWindow window;
+    window.port = server.Port();
+    window.mechanism = 1;
+    window.totalCount = 3;
+    CList<Message> list;
+    for (SInt32 i = 0; i < 3; ++i)
+        list.Append(MessageFor(i));
+    CSendJob job(list, window);
+    Run(job);
+
+    const std::vector<std::pair<UInt8, SInt32>> results = {{1, 0}, {1, 1}, {1, 2}};
+    EXPECT_EQ(window.results, results);
+    EXPECT_EQ(server.sink.MessageCount(), 3);
+    const QStringList commands = server.sink.Commands();
+    EXPECT_EQ(commands.filter(QRegularExpression("^MAIL")).size(), 3) << commands.join('\n').toStdString();
+    EXPECT_EQ(commands.filter(QRegularExpression("^RSET")).size(), 2) << commands.join('\n').toStdString();
+    EXPECT_EQ(CountLines("Sorry, all retries failed. Giving up on this message."), 0);
+}
+
 } // namespace

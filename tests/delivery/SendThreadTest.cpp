@@ -1,7 +1,7 @@
 // The send thread with a fake window: retries against a real server that refuses the
 // password, one attempt at least, abort between batch messages, simulated errors from the
 // seeded source, the batch log line and broadcasts, every carried recipient recorded, a batch
-// with one refused message keeping a record per message in order.
+// with one refused message keeping a record per message in order, over one conversation.
 #include <gtest/gtest.h>
 
 #include "FakeDeliveryWindow.h"
@@ -13,6 +13,8 @@
 #include "SendAttempts.h"
 
 #include <QRegularExpression>
+
+#include <set>
 
 namespace {
 
@@ -176,6 +178,18 @@ TEST_F(SendThreadTest, BatchOfThreeWithTheSecondRefusedKeepsThreeRecordsInOrder)
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0].rcptTos, QStringList{"ann@example.org"});
     EXPECT_EQ(stored[1].rcptTos, QStringList{"cy@example.org"});
+
+    // One conversation for the whole batch: one TLS upgrade and log-in, then RSET before each
+    // later message.
+    std::set<int> sessions;
+    for (const auto& command : peer.Commands())
+        sessions.insert(command.session);
+    EXPECT_EQ(sessions.size(), 1u);
+    const QStringList verbs = peer.Verbs();
+    EXPECT_EQ(verbs.count("STARTTLS"), 1) << verbs.join(' ').toStdString();
+    EXPECT_EQ(verbs.count("AUTH"), 1);
+    EXPECT_EQ(verbs.count("MAIL"), 3);
+    EXPECT_EQ(verbs.count("RSET"), 2);
 }
 
 TEST_F(SendThreadTest, BatchMessagesRecordEveryCarriedRecipient)
