@@ -236,6 +236,40 @@ public:
         AddressBookHold& operator=(const AddressBookHold&) = delete;
     };
 
+    // The window's own commands (its buttons, popups and pull-downs; the Mailing menu's items
+    // through ObeyMenuCommand): true when the command is one of them. The modified mark follows
+    // every command.
+    Boolean ObeyMailingCommand(CommandT inCommand, void* ioParam);
+    Boolean ObeyMenuCommand(CommandT inCommand);
+    // True (outEnabled set) for the menu commands the window enables.
+    Boolean FindMailingCommandStatus(CommandT inCommand, Boolean& outEnabled);
+    void UpdateModifiedMark();
+    // True, after an alert, while a mailing or a preview runs: the send engine walks the
+    // recipients by index, so they must not change under it.
+    Boolean RefuseWhileSending();
+    // The Select Recipients sheet's count caption: flagged "/" all of the current source.
+    void UpdateSelectionCountText();
+    // The find field's search: the next recipient of the current source whose field of the
+    // search kind holds the text (case ignored), from the row after the one selected row,
+    // wrapping round; -1 when none.
+    SInt32 FindNextRecipient(const QString& inText);
+    // Deletes the selected imported recipients after asking.
+    void DeleteSelectedRecipients();
+    // Unflags the recipients a report log lists as sent, so a new run reaches only the others.
+    void UnflagFromReportLog(const QString& inPath);
+
+    // Until their owners land them (CBrevantoWindowCommands.cpp holds the least of each).
+    void Preview();
+    void GenerateRawSource();
+    void ShowProgressSummary();
+    void ShowScheduleSheet();
+    void ImportFromMail(Boolean inRecipients);
+    Boolean IsModified();
+    // The save question: true when the user cancelled.
+    Boolean AskSaveChanges();
+    // Recipients as text to a file the user chooses: 0 selected, 1 flagged, 2 all.
+    Boolean ExportRecipients(SInt16 inMode);
+
     // The sixteen window handlers (answer eventNotHandledErr to let the default run).
     virtual OSStatus HandleWindowEvent(WindowEvent& ioEvent);
     virtual OSStatus HandleAttachmentsDrawerEvent(WindowEvent& ioEvent);
@@ -374,6 +408,11 @@ public:
     CText mPlainTextAlternative;        // the side texts as last extracted
     CText mPreamble;
     CText mEpilogue;
+    // CC, BCC, Return Path and Reply To as the Other Options sheet last took them over.
+    CString256 mCC;
+    CString256 mBCC;
+    CString256 mReturnPath;
+    CString256 mReplyTo;
     SInt64 mScheduledTime = 0;          // seconds since 1904; 0 = none
     UInt8 mSending = 0;
     UInt8 mUseOrganization = 0;
@@ -419,6 +458,24 @@ private:
                     SInt32& ioStored);
     void SelectTab(SInt32 inValue, ControlRole inTabs, ControlRole inFirstPane, ControlRole inSecondPane);
     bool WriteIntoDocument(const std::function<void(QMap<QString, CFPropertyList>&)>& inFill);
+    // Commands of the main window.
+    Boolean RefuseAutoSaveWithoutFile(const QString& inMessage, const QString& inExplanation);
+    void OpenScheduleIfAllowed();
+    void ShowSheet(ENibWindow inWhich);
+    void ShowAddressBookRecipients();
+    void RevealImportFile();
+    void OpenMyCard();
+    void PopUpPullDown(ControlRole inRole);
+    OSStatus CloseRequested();
+    OSStatus ConstrainLiveResize(WindowEvent& ioEvent);
+    // Sheets of the recipients.
+    void SelectRecipientRows(CommandT inHow);
+    void ChooseSearchKind(int inKind);
+    void FindDuplicateRecipients();
+    Boolean AddRecipientFromSheet();
+    void RemoveImport();
+    CString256* OtherOption(int inIndex);
+    QString mOtherOptionsBackup[4];     // the Other Options fields as the sheet was shown
 
     std::shared_ptr<bool> mAlive = std::make_shared<bool>(true); // watched by the window handlers
     std::unique_ptr<NibLoader> mNib;
@@ -448,6 +505,9 @@ private:
     std::vector<ContactsRecord*> mPeople; // of the current group (all people for "All")
     ContactsRecord* mCurrentGroup = nullptr;
     SInt16 mGroupIndex = 0;               // the group popup value last applied
+    int mMinimumWidth = 0;              // of the main window: its width as built
+    int mFixedHeight = 0;               // and its height, which never changes
+    UInt8 mPreviewing = 0;              // a preview's send thread runs
 };
 
 // The open mailing windows, oldest first.

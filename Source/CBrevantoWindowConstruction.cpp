@@ -146,6 +146,9 @@ void CBrevantoWindow::Build(const QString& inDocumentPath)
     WindowAttributes::SetWRefCon(main, this);
     gWindowList.Append(this);
     SelectWindow();
+    // The window as first shown: its height stays, its width is the least.
+    mMinimumWidth = main->width();
+    mFixedHeight = WindowAttributes::GetContentBounds(main).height();
     ShowNoMeCardAlertIfNeeded();
     InstallMailingWindowDragHandlers(main);
     InstallMailingWindowDragHandlers(Window(ENibWindow::addRecipient));
@@ -534,6 +537,8 @@ Boolean CBrevantoWindow::ObeyCommand(CommandT inCommand, void* ioParam)
         AttemptClose();
         return true;
     }
+    if (ObeyMenuCommand(inCommand))
+        return true;
     return LCommander::ObeyCommand(inCommand, ioParam);
 }
 
@@ -544,5 +549,7 @@ void CBrevantoWindow::FindCommandStatus(CommandT inCommand, Boolean& outEnabled,
         outEnabled = true;
         return;
     }
+    if (FindMailingCommandStatus(inCommand, outEnabled))
+        return;
     LCommander::FindCommandStatus(inCommand, outEnabled, outUsesMark, outMark, outName);
 }

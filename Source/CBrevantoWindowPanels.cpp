@@ -70,6 +70,17 @@ void CBrevantoWindow::SelectTab(SInt32 inValue, ControlRole inTabs, ControlRole 
     ShowControl(Control(PaneFor(inValue, inFirstPane, inSecondPane)));
 }
 
+void CBrevantoWindow::SelectRecipientsTab(SInt32 inValue)
+{
+    SelectTab(inValue, ControlRole::RecipientsTabs, ControlRole::RecipientsGroupPane,
+              ControlRole::RecipientsImportPane);
+}
+
+void CBrevantoWindow::SelectSenderTab(SInt32 inValue)
+{
+    SelectTab(inValue, ControlRole::SenderTabs, ControlRole::SenderCardPane, ControlRole::SenderManualPane);
+}
+
 QString CBrevantoWindow::RecipientsTabHelp(SInt16 inPart)
 {
     switch (inPart) {
