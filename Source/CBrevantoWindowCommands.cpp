@@ -167,9 +167,9 @@ Boolean CBrevantoWindow::ObeyMailingCommand(CommandT inCommand, void*)
         if (RefuseWhileSending())
             return true;
         ResolveSender();
+        // Another address type may give another person an address: flags from the defaults.
         mABSendFlags.reset();
-        if (CurrentSource() == ERecipientSource::addressBook)
-            ResetSendFlags(ERecipientSource::addressBook, CountRecipients(), mABSendFlags, false);
+        RebuildABRecipients(false);
         return true;
     case 'STYP':
         ResolveSender();
