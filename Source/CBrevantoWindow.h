@@ -28,7 +28,10 @@
 #include "ThrottleSettings.h"
 #include "UITypes.h"
 
+#include <QHash>
+#include <QIcon>
 #include <QMap>
+#include <QPoint>
 #include <QRect>
 #include <QStringList>
 #include <QString>
@@ -48,6 +51,8 @@ class NibLoader;
 struct WindowEvent;
 struct ControlEvent;
 struct DataBrowserItemData;
+class DataBrowser;
+class QMimeData;
 
 // The construction failure that has already been shown to the user.
 constexpr SInt32 kWindowNotOpenedErr = userCanceledErr;
@@ -379,6 +384,22 @@ public:
     // Asks for a text file and imports it (inReplace: in place of the imported recipients).
     void ChooseImportFile(Boolean inReplace);
 
+    // The lists. Recipients list order (item IDs are index + 1): true when a sorts before b,
+    // ignoring case; a recipient without the value sorts after every one with it.
+    bool CompareRecipientFirstNames(DataBrowserItemID inA, DataBrowserItemID inB) const;
+    bool CompareRecipientLastNames(DataBrowserItemID inA, DataBrowserItemID inB) const;
+    bool CompareRecipientEmails(DataBrowserItemID inA, DataBrowserItemID inB) const;
+    // Opens the card of recipient i (Address Book source only).
+    void ShowRecipientInAddressBook(SInt32 inIndex) const;
+    // A dropped vCard file: each of its cards becomes an imported recipient unless an equal one
+    // is there. False for another extension or when no card could be read.
+    Boolean ImportVCardFile(const QString& inPath);
+    // A dropped text file is imported after the imported recipients; false for another file.
+    Boolean ImportTextFile(const QString& inPath);
+    // The visible files directly inside a folder become attachments, each once; true when one
+    // was added.
+    Boolean AttachFolderFiles(const QString& inFolder);
+
     // Sender texts as resolved.
     const CString256& SenderName() const { return mSenderName; }
     const CString256& SenderAddress() const { return mSenderAddress; }
@@ -451,6 +472,17 @@ private:
     void InstallImportPanelHandlers();
     OSStatus RecipientItemData(DataBrowserItemID inItem, DataBrowserPropertyID inProperty,
                                DataBrowserItemData& ioData, bool inSetValue);
+    bool RecipientsLess(DataBrowserItemID inA, DataBrowserItemID inB, DataBrowserPropertyID inProperty);
+    void ShowRecipientsContextMenu(QPoint inGlobal);
+    bool ReceiveRecipientFiles(const QMimeData* inData);
+    const DeliveredRecipient* DeliveredRow(DataBrowserItemID inItem) const;
+    OSStatus DeliveredItemData(DataBrowserItemID inItem, DataBrowserPropertyID inProperty, DataBrowserItemData& ioData);
+    bool DeliveredLess(DataBrowserItemID inA, DataBrowserItemID inB, DataBrowserPropertyID inProperty) const;
+    OSStatus AttachmentItemData(DataBrowserItemID inItem, DataBrowserPropertyID inProperty,
+                                DataBrowserItemData& ioData);
+    bool AttachmentsLess(DataBrowserItemID inA, DataBrowserItemID inB, DataBrowserPropertyID inProperty) const;
+    void AttachmentsNotification(DataBrowser* inList, DataBrowserItemID inItem, UInt32 inMessage);
+    bool ReceiveAttachmentDrop(const QMimeData* inData, DataBrowserItemID inTarget);
     void DisposeWindows();
     void DisposeWindow(ENibWindow inWhich);
     void StopThreads();
@@ -508,6 +540,10 @@ private:
     int mMinimumWidth = 0;              // of the main window: its width as built
     int mFixedHeight = 0;               // and its height, which never changes
     UInt8 mPreviewing = 0;              // a preview's send thread runs
+    // The delivered list's records by row (item n is entry n - 1) and how many failed.
+    std::vector<const DeliveredRecipient*> mDeliveredRows;
+    SInt32 mDeliveredErrors = 0;
+    QHash<QString, QIcon> mAttachmentIcons; // by path
 };
 
 // The open mailing windows, oldest first.
