@@ -1,6 +1,6 @@
 // The main window's small pieces: the recipients and sender tabs with their help tags, the
 // sender resolved from the Me card or the manual fields, the charset popup, the attachments
-// and delivered lists with their captions, the list callbacks and the View button.
+// captions and the View button.
 #include "CBrevantoWindow.h"
 
 #include "CFBundle.h"
@@ -22,8 +22,6 @@
 #include <QWidget>
 
 namespace {
-
-constexpr DataBrowserPropertyID kIndexColumn = 'indx';
 
 QString QuotedHelp(const char* inText) { return QString::fromUtf8(inText); }
 
@@ -203,48 +201,6 @@ void CBrevantoWindow::RefreshAttachmentsList()
     }
     SetControlTitleWithCFString(Control(ControlRole::AttachmentSizeCaption), AttachmentSizeText(total));
     SetControlTitleWithCFString(Control(ControlRole::AttachmentCountCaption), AttachmentCountText(count));
-}
-
-void CBrevantoWindow::RefreshDeliveredList(SInt32 inRevealItem)
-{
-    if (auto* list = qobject_cast<DataBrowser*>(Control(ControlRole::DeliveredList))) {
-        list->RemoveAllItems();
-        list->AddItems(UInt32(deliveredList.Count()));
-        if (inRevealItem > 0)
-            list->RevealItem(DataBrowserItemID(inRevealItem), 0, false);
-    }
-    UpdateErrorCount();
-}
-
-// Each list finds its window through the ('KWRD', 'Mail') property; rows come from the
-// document code, which gives none yet.
-void CBrevantoWindow::InstallListCallbacks()
-{
-    const CBrevantoWindow* self = this;
-    const QByteArray owner(reinterpret_cast<const char*>(&self), sizeof self);
-    const auto noRows = [](DataBrowser*, DataBrowserItemID, DataBrowserPropertyID, DataBrowserItemData&, bool) {
-        return OSStatus(errDataBrowserPropertyNotSupported);
-    };
-    for (ControlRole role : {ControlRole::AttachmentsList, ControlRole::RecipientsList, ControlRole::DeliveredList}) {
-        auto* list = qobject_cast<DataBrowser*>(Control(role));
-        if (!list)
-            continue;
-        SetControlProperty(list, 'KWRD', 'Mail', owner);
-        DataBrowserCallbacks callbacks;
-        callbacks.itemData = noRows;
-        if (role == ControlRole::RecipientsList) {
-            callbacks.itemData = [this](DataBrowser*, DataBrowserItemID inItem, DataBrowserPropertyID inProperty,
-                                        DataBrowserItemData& ioData, bool inSetValue) {
-                return RecipientItemData(inItem, inProperty, ioData, inSetValue);
-            };
-        }
-        list->SetCallbacks(callbacks);
-        if (role != ControlRole::AttachmentsList) {
-            list->SetSortProperty(kIndexColumn);
-            list->SetSortOrder(1);
-        }
-    }
-    RefreshAttachmentsList();
 }
 
 void CBrevantoWindow::FocusControl(ControlRef inControl)

@@ -107,18 +107,6 @@ void CBrevantoWindow::SetStatusTextAndYield(const QString& inText)
     LThread::Yield();
 }
 
-void CBrevantoWindow::UpdateErrorCount()
-{
-    SInt32 errors = 0;
-    deliveredList.Rewind();
-    while (const DeliveredRecipient* result = deliveredList.Next()) {
-        if (result->errorCode != 0)
-            ++errors;
-    }
-    SetControlTitleWithCFString(Control(ControlRole::ErrorCountCaption),
-                                QString::number(errors) + (errors == 1 ? " error" : " errors"));
-}
-
 void CBrevantoWindow::AttemptClose()
 {
     if (IsSending()) {

@@ -254,7 +254,7 @@ private:
         if (FSPathMakeRef(inPath, &item, &folder) != noErr)
             return;
         if (folder) {
-            DropFolder(inPath, item);
+            DropFolder(inPath);
             return;
         }
         if (QFileInfo(inPath).suffix().compare(QLatin1String("webloc"), Qt::CaseInsensitive) == 0) {
@@ -272,25 +272,12 @@ private:
     }
 
     // Its visible regular files, or itself when folders travel zipped.
-    void DropFolder(const QString& inPath, const FSRef& inFolder)
+    void DropFolder(const QString& inPath)
     {
-        if (GetZipFolders()) {
+        if (GetZipFolders())
             mMailing.AppendAttachmentPath(inPath);
-        } else {
-            std::vector<FSRef> items;
-            ItemCount count = 0;
-            Boolean changed = false;
-            GetFolderItems(&inFolder, &items, &count, &changed);
-            for (const FSRef& item : items) {
-                const QString path = QString::fromStdString(item.path);
-                FileInfo info;
-                Boolean isFolder = false;
-                if (!QFileInfo(path).isFile() || GetFinderInfo(&item, &info, nullptr, &isFolder) != noErr || isFolder ||
-                    (info.finderFlags & kIsInvisible))
-                    continue;
-                mMailing.AppendAttachmentPath(path);
-            }
-        }
+        else
+            mMailing.AttachFolderFiles(inPath);
         mMailing.RefreshAttachmentsList();
         WindowAttributes::SetWindowModified(mMailing.GetMainWindow(), true);
     }
