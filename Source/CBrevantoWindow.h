@@ -383,6 +383,17 @@ public:
     void ShowImportedRecipients();
     // Asks for a text file and imports it (inReplace: in place of the imported recipients).
     void ChooseImportFile(Boolean inReplace);
+    // The import panel, shown in place of the import-source caption while an import runs (put
+    // away, its bar is indeterminate again), and its status caption (at most 255 characters).
+    void ShowImportPanel(Boolean inShow);
+    void SetImportStatusText(const QString& inText);
+    // Imports the members of the Entourage group mEntourageGroup on a thread the window adopts.
+    void StartEntourageImport(Boolean inAddToGroup);
+    // Imports the recipients (or senders) of the messages selected in Mail in place of the
+    // imported list, at once; the text form: one "Name <address>" or address a line. True when
+    // the text was imported.
+    void ImportFromMail(Boolean inRecipients);
+    Boolean ImportMailText(const QString& inText, Boolean inReplace = false);
 
     // The lists. Recipients list order (item IDs are index + 1): true when a sorts before b,
     // ignoring case; a recipient without the value sorts after every one with it.

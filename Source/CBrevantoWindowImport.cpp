@@ -34,6 +34,29 @@ void CBrevantoWindow::ChooseImportFile(Boolean inReplace)
     StartFileImport(QFileInfo(path).absoluteFilePath(), GetControl32BitValue(Control(ControlRole::AddToGroupCheckBox)) != 0, inReplace);
 }
 
+// The import panel (progress bar, status caption, arrows, stop button) stands where the
+// import-source caption is while an import runs; put away, its bar is indeterminate again.
+void CBrevantoWindow::ShowImportPanel(Boolean inShow)
+{
+    const ControlRole panel[] = {ControlRole::ImportProgressBar, ControlRole::ImportStatusCaption,
+                                 ControlRole::ImportArrows, ControlRole::ImportStopButton};
+    if (!inShow)
+        SetProgressIndeterminate(Control(ControlRole::ImportProgressBar), true);
+    SetControlVisibility(Control(ControlRole::ImportSourceCaption), !inShow, true);
+    for (ControlRole role : panel)
+        SetControlVisibility(Control(role), inShow, true);
+}
+
+void CBrevantoWindow::SetImportStatusText(const QString& inText)
+{
+    QString text = inText.left(255);
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        text.chop(1);
+    ControlRef caption = Control(ControlRole::ImportStatusCaption);
+    SetControlTitleWithCFString(caption, text);
+    Draw1Control(caption);
+}
+
 void CBrevantoWindow::InstallImportPanelHandlers()
 {
     ControlRef stop = Control(ControlRole::ImportStopButton);

@@ -246,6 +246,12 @@ void CBrevantoWindow::UpdateImportSourceText()
     } else {
         for (SInt32 item = 2; item <= 4; ++item)
             SetPopupItemEnabled(actions, item, false);
+        if (!mEntourageGroup.isNull()) {
+            text = QStringLiteral("Entourage Group: ") + mEntourageGroup;
+            EnableControl(actions);
+            SetPopupItemEnabled(actions, 3, true);
+            SetPopupItemEnabled(actions, 4, true);
+        }
     }
     ControlRef caption = Control(ControlRole::ImportSourceCaption);
     if (!caption)

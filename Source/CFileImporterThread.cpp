@@ -29,18 +29,9 @@ CFileImporterThread::CFileImporterThread(CBrevantoWindow* inWindow, const QStrin
     mWindow->mRecipientsTab = 2;
 }
 
-void CFileImporterThread::ShowPanel(bool inShow)
-{
-    const ControlRole panel[] = {ControlRole::ImportProgressBar, ControlRole::ImportStatusCaption,
-                                 ControlRole::ImportArrows, ControlRole::ImportStopButton};
-    SetControlVisibility(mWindow->Control(ControlRole::ImportSourceCaption), !inShow, true);
-    for (ControlRole role : panel)
-        SetControlVisibility(mWindow->Control(role), inShow, true);
-}
-
 void* CFileImporterThread::Run()
 {
-    ShowPanel(true);
+    mWindow->ShowImportPanel(true);
     SetControlTitleWithCFString(mWindow->Control(ControlRole::ImportStatusCaption), QStringLiteral("Pre-processing..."));
     CheckStop();
     QFile file(mPath);
@@ -54,9 +45,7 @@ void* CFileImporterThread::Run()
         mWindow->ShowAlertSheet(QStringLiteral("The import file could not be opened."),
                                 QStringLiteral("Make sure that the file is not open in another application."));
     }
-    ControlRef bar = mWindow->Control(ControlRole::ImportProgressBar);
-    SetProgressIndeterminate(bar, true);
-    ShowPanel(false);
+    mWindow->ShowImportPanel(false);
     mWindow->UpdateImportSourceText();
     if (mAddToGroup)
         mWindow->RefreshFromAddressBook();

@@ -33,11 +33,13 @@ public:
 
     void* Run() override;
 
-    // The stop button: every running import ends after its current line.
+    // The stop button: every running import ends after its current line. The flag is the
+    // program's one import cancel flag: each importer clears it when it starts and reads it.
     static void RequestCancel() { sCancel.store(true); }
+    static bool IsCancelRequested() { return sCancel.load(); }
+    static void ClearCancelRequest() { sCancel.store(false); }
 
 private:
-    void ShowPanel(bool inShow);
     void ImportIntoGroup(const RecipientTextParser& inParser);
     void Import(const RecipientTextParser& inParser, const ContactsRecord* inGroup);
     void SaveGroup(const ContactsRecord* inGroup);
