@@ -1,10 +1,14 @@
-// The Entourage group sheet: the group names the groups script gives, in a popup.
+// The Entourage group sheet: the group names the groups script gives, in a popup; the chosen
+// group imported by its own thread.
 #include "CBrevantoWindow.h"
 
+#include "CEntourageImporterThread.h"
 #include "ControlValues.h"
 #include "Presenter.h"
 #include "ScriptResultLists.h"
 #include "ScriptRunner.h"
+#include "SheetController.h"
+#include "WindowEvents.h"
 
 namespace {
 // A script that could not run, or ran and failed.
@@ -65,4 +69,42 @@ void CBrevantoWindow::FillEntourageGroupsMenu(const QStringList& inNames)
     const SInt32 count = CountPopupItems(popup);
     SetControl32BitMaximum(popup, count);
     SetControl32BitValue(popup, chosen > 0 ? chosen : count);
+}
+
+void CBrevantoWindow::StartEntourageImport(Boolean inAddToGroup)
+{
+    auto* thread = new CEntourageImporterThread(this, inAddToGroup);
+    AdoptThread(thread);
+    thread->Resume();
+}
+
+// The group sheet fills its popup as it shows; OK imports the chosen group in place of the
+// import file, with the add-to-group box's choice.
+OSStatus CBrevantoWindow::HandleGroupSheetEvent(WindowEvent& ioEvent)
+{
+    WindowRef sheet = Window(ENibWindow::entourageGroup);
+    if (ioEvent.kind == WindowEventKind::showing) {
+        ShowEntourageGroups();
+        return eventNotHandledErr;
+    }
+    if (ioEvent.kind != WindowEventKind::commandProcess)
+        return eventNotHandledErr;
+    switch (ioEvent.command) {
+    case 'ok  ': {
+        ControlRef popup = Control(ControlRole::EntourageGroupPopup);
+        mEntourageGroup = GetPopupItemText(popup, GetControl32BitValue(popup));
+        mImportPath.clear();
+        StartEntourageImport(GetControl32BitValue(Control(ControlRole::AddToGroupCheckBox)) != 0);
+        SheetController::HideSheetWindow(sheet);
+        return noErr;
+    }
+    case 'not!':
+        SheetController::HideSheetWindow(sheet);
+        return noErr;
+    case 'GRUP':
+        ShowImportedRecipients();
+        return noErr;
+    default:
+        return eventNotHandledErr;
+    }
 }

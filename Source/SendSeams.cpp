@@ -31,4 +31,3 @@ OSStatus CBrevantoWindow::HandleProgressSheetEvent(WindowEvent&) { return eventN
 OSStatus CBrevantoWindow::HandlePreambleSheetEvent(WindowEvent&) { return eventNotHandledErr; }
 OSStatus CBrevantoWindow::HandleEpilogueSheetEvent(WindowEvent&) { return eventNotHandledErr; }
 OSStatus CBrevantoWindow::HandlePlainTextAlternativeEvent(WindowEvent&) { return eventNotHandledErr; }
-OSStatus CBrevantoWindow::HandleGroupSheetEvent(WindowEvent&) { return eventNotHandledErr; }
