@@ -268,7 +268,6 @@ public:
     void GenerateRawSource();
     void ShowProgressSummary();
     void ShowScheduleSheet();
-    void ImportFromMail(Boolean inRecipients);
     Boolean IsModified();
     // The save question: true when the user cancelled.
     Boolean AskSaveChanges();
@@ -322,6 +321,14 @@ public:
     void FillEntourageGroupsMenu(const QStringList& inNames);
     // The main window and the editors titled after the document's file name (nothing unsaved).
     void SetEditorTitles();
+    // The message-source commands of the commander chain ('SPEL' in a focused side-text
+    // editor): false for other commands.
+    Boolean ObeySourceCommand(CommandT inCommand, void* ioParam);
+    Boolean FindSourceCommandStatus(CommandT inCommand, Boolean& outEnabled);
+    // The side-text editor's pane that has the keyboard focus in the front window, or null.
+    ControlRef FocusedEditorPane() const;
+    // Selects the next misspelled word of an editor's pane after its selection (wrapping).
+    void CheckEditorSpelling(ControlRef inPane);
     // Appends a path once (false when it was there, or when it is too long to keep: logged).
     Boolean AppendAttachmentPath(const QString& inPath);
 

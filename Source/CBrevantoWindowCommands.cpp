@@ -417,8 +417,6 @@ void CBrevantoWindow::ShowScheduleSheet()
         SheetController::HideSheetWindow(recipients);
     ShowSheet(ENibWindow::schedule);
 }
-// Mail's selection comes with the message sources.
-void CBrevantoWindow::ImportFromMail(Boolean) {}
 // The document comparison and the save question come with the document.
 Boolean CBrevantoWindow::IsModified()
 {

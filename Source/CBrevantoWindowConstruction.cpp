@@ -539,6 +539,8 @@ Boolean CBrevantoWindow::ObeyCommand(CommandT inCommand, void* ioParam)
     }
     if (ObeyMenuCommand(inCommand))
         return true;
+    if (ObeySourceCommand(inCommand, ioParam))
+        return true;
     return LCommander::ObeyCommand(inCommand, ioParam);
 }
 
@@ -550,6 +552,8 @@ void CBrevantoWindow::FindCommandStatus(CommandT inCommand, Boolean& outEnabled,
         return;
     }
     if (FindMailingCommandStatus(inCommand, outEnabled))
+        return;
+    if (FindSourceCommandStatus(inCommand, outEnabled))
         return;
     LCommander::FindCommandStatus(inCommand, outEnabled, outUsesMark, outMark, outName);
 }

@@ -6,6 +6,7 @@
 
 #include "AppleEventHelpers.h"
 #include "AppleScriptRunner.h"
+#include "CommandRouter.h"
 #include "ControlValues.h"
 #include "NetworkChecks.h"
 #include "ScriptEngine.h"
@@ -244,4 +245,62 @@ TEST_F(SourceChoicesTest, TitlesFollowTheDocumentFileName)
               "Plain Text Alternative: Spring.bvto");
     EXPECT_EQ(document->Window(CBrevantoWindow::ENibWindow::preamble)->windowTitle(), "Preamble: Spring.bvto");
     EXPECT_EQ(document->Window(CBrevantoWindow::ENibWindow::epilogue)->windowTitle(), "Epilogue: Spring.bvto");
+}
+
+TEST_F(SourceChoicesTest, MainWindowCommandsReachTheSourceChoices)
+{
+    // Without browsers, Mail or its scripts every choice takes its failure path, visibly.
+    ScriptRunner::SetScriptsFolder(FolderPath("none"));
+    const struct {
+        CommandT command;
+        ScriptedPresenter::Kind asked;
+        const char* message; // null: only the request's kind is checked
+    } cases[] = {
+        {'VIEW', ScriptedPresenter::Kind::sheet, "The web page url or file path is empty."},
+        {'FILE', ScriptedPresenter::Kind::chooseOneFile, nullptr},
+        {'MaiL', ScriptedPresenter::Kind::sheet,
+         "The subject of the message could not be retrieved. Make sure a message is selected in Mail."},
+        {'WEB ', ScriptedPresenter::Kind::sheet, "A supported browser may not be running."},
+    };
+    mWindow->GetMainWindow()->show();
+    for (const auto& c : cases) {
+        if (c.asked == ScriptedPresenter::Kind::sheet)
+            mPresenter->QueueSheet(kSheetOKCommand);
+        else
+            mPresenter->QueueChooseOneFile(std::nullopt);
+        EXPECT_TRUE(CommandRouter::Get().SendWindowCommand(mWindow->GetMainWindow(), c.command));
+        ASSERT_FALSE(mPresenter->Requests().empty());
+        EXPECT_EQ(mPresenter->Requests().back().kind, c.asked);
+        if (c.message)
+            EXPECT_EQ(LastAlert(), c.message);
+    }
+    EXPECT_EQ(mPresenter->PendingAnswers(), 0u);
+
+    const struct {
+        CommandT command;
+        CBrevantoWindow::ENibWindow editor;
+    } editors[] = {
+        {'PTA ', CBrevantoWindow::ENibWindow::plainTextAlternative},
+        {'QUIK', CBrevantoWindow::ENibWindow::preamble},
+        {'EPIL', CBrevantoWindow::ENibWindow::epilogue},
+    };
+    // Spelling goes only to a focused editor: the one shown last has the focus.
+    Boolean enabled = true;
+    EXPECT_TRUE(mWindow->FindSourceCommandStatus('SPEL', enabled));
+    EXPECT_FALSE(enabled);
+    EXPECT_FALSE(mWindow->ObeySourceCommand('SPEL', nullptr));
+    for (const auto& e : editors) {
+        EXPECT_TRUE(CommandRouter::Get().SendWindowCommand(mWindow->GetMainWindow(), e.command));
+        EXPECT_TRUE(mWindow->Window(e.editor)->isVisible());
+    }
+    QCoreApplication::processEvents(); // the activation
+    EXPECT_TRUE(mWindow->FindSourceCommandStatus('SPEL', enabled));
+    EXPECT_TRUE(enabled);
+    EXPECT_EQ(mWindow->FocusedEditorPane(), mWindow->Control(ControlRole::EpilogueTextPane));
+
+    // Mail's recipients without a script: the import line is not left saying "Loading".
+    mWindow->mEntourageGroup = "Friends";
+    EXPECT_TRUE(CommandRouter::Get().SendWindowCommand(mWindow->GetMainWindow(), 'MaRe'));
+    EXPECT_EQ(CopyControlTitleAsCFString(mWindow->Control(ControlRole::ImportSourceCaption)), "Entourage Group: Friends");
+
 }

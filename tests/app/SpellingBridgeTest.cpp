@@ -6,6 +6,7 @@
 #include "CFBundle.h"
 #include "ControlValues.h"
 #include "SpellingBridge.h"
+#include "TextPane.h"
 
 #include <clocale>
 #include <string>
@@ -119,4 +120,30 @@ TEST_F(SpellingBridgeTest, EnchantFindsMisspelledWordsWithUTF16Ranges)
     SpellCloseDocument(tag);
     EXPECT_TRUE(SpellCopyIgnoredWords(tag).isEmpty());
     EXPECT_EQ(SpellCheckString(kText, 4, QString(), true, tag).location, 15);
+}
+
+TEST_F(SpellingBridgeTest, AnEditorsSpellingCheckSelectsTheNextMisspelledWord)
+{
+    const std::string locale = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C.UTF-8");
+    UseModulesIn(BREVANTO_BIN_DIR);
+    const bool available = IsSpellCheckingAvailable();
+    std::setlocale(LC_ALL, locale.c_str());
+    ASSERT_TRUE(available);
+    auto* window = new CBrevantoWindow();
+    auto* pane = qobject_cast<TextPane*>(window->Control(ControlRole::EpilogueTextPane));
+    ASSERT_NE(pane, nullptr);
+    pane->setPlainText(kText);
+    pane->SetSelection(4, 4);
+    QStringList selected;
+    for (int step = 0; step < 3; ++step) {
+        window->CheckEditorSpelling(pane);
+        selected << pane->SelectedPlainText();
+    }
+    // From the selection on, then round to the start.
+    EXPECT_EQ(selected, (QStringList {"tset", "speling", QString::fromUtf8("Zo\xC3\xAB")}));
+    pane->setPlainText("all good words");
+    pane->SetSelection(4, 8);
+    window->CheckEditorSpelling(pane);
+    EXPECT_EQ(pane->SelectedPlainText(), "good") << "nothing found: the selection stays";
 }
