@@ -5,7 +5,7 @@
 #include "AddressBookAccess.h"
 #include "AppleScriptRunner.h"
 #include "Clock.h"
-#include "ContactsStore.h"
+#include "CEnvironment.h"
 #include "ControlValues.h"
 #include "EventPass.h"
 #include "Person.h"
@@ -54,6 +54,7 @@ Boolean CBrevantoWindow::ImportMailText(const QString& inText, Boolean inReplace
     const bool eliminateDuplicates = GetEliminateDuplicates();
     const bool addToGroup = GetControl32BitValue(Control(ControlRole::AddToGroupCheckBox)) != 0;
     // The group comes first: when it cannot be made, the list and the import file stay.
+    const AddressBookHold hold;
     ContactsRecord* group = nullptr;
     if (addToGroup) {
         const QString name = MailGroupName();
@@ -85,11 +86,8 @@ Boolean CBrevantoWindow::ImportMailText(const QString& inText, Boolean inReplace
         if (!eliminateDuplicates || !mImported.Contains(person))
             mImported.Append(person);
         // Every line goes to the group, a duplicate too (the address book finds it by name).
-        if (group) {
-            if (ContactsRecord* card = CreateAddressBookPersonFromStrings(person.FirstName(), person.LastName(),
-                                                                          person.Email()))
-                ContactsStore::Shared().AddToGroup(card, *group);
-        }
+        if (group)
+            AddPersonToGroup(CreateAddressBookPerson(person), group);
         const auto position = SInt16(float(index + 1) / float(count) * float(kProgressSteps));
         if (position != shown) {
             shown = position;
@@ -101,7 +99,8 @@ Boolean CBrevantoWindow::ImportMailText(const QString& inText, Boolean inReplace
     if (group) {
         SetImportStatusText(QStringLiteral("Saving Address Book"));
         EventPass::LetOneEventThrough();
-        ContactsStore::Shared().Save();
+        if (!SaveAddressBook() && gEnvironment)
+            gEnvironment->LogLine("The imported people could not be saved in the address book.");
         RefreshFromAddressBook();
     }
     ShowImportPanel(false);

@@ -4,7 +4,6 @@
 #include "CBrevantoWindow.h"
 #include "CEnvironment.h"
 #include "CFileImporterThread.h"
-#include "ContactsStore.h"
 #include "ControlValues.h"
 #include "Person.h"
 #include "Presenter.h"
@@ -128,6 +127,7 @@ QStringList CEntourageImporterThread::RunListScript(const QString& inScript, con
 void CEntourageImporterThread::Load(const QStringList& inNames, const QStringList& inAddresses)
 {
     // An existing group of that name is not used: the import never fills someone else's group.
+    const CBrevantoWindow::AddressBookHold hold;
     ContactsRecord* group = mAddToGroup ? CreateAddressBookGroup(mWindow->mEntourageGroup) : nullptr;
     StatusAndLog(QStringLiteral("Loading recipients into Brevanto..."));
     CheckStop();
@@ -162,18 +162,15 @@ void CEntourageImporterThread::Load(const QStringList& inNames, const QStringLis
             if (IsVerbose())
                 duplicatesSeen.push_back(person);
         } else {
-            if (group) {
-                if (ContactsRecord* card =
-                        CreateAddressBookPersonFromStrings(person.FirstName(), person.LastName(), person.Email()))
-                    ContactsStore::Shared().AddToGroup(card, *group);
-            }
+            if (group)
+                AddPersonToGroup(CreateAddressBookPerson(person), group);
             imported.Append(person);
         }
         if (CFileImporterThread::IsCancelRequested())
             break;
     }
-    if (group)
-        ContactsStore::Shared().Save();
+    if (group && !SaveAddressBook() && gEnvironment)
+        gEnvironment->LogLine("The imported people could not be saved in the address book.");
     if (mAddToGroup)
         mWindow->RefreshFromAddressBook();
     if (duplicates > 0)

@@ -214,10 +214,13 @@ protected:
         file.open(QIODevice::ReadOnly);
         return QString::fromUtf8(file.readAll());
     }
-    static QStringList MemberNames(const ContactsRecord* inGroup)
+    // The members of a group as a store reading the contacts folder afresh sees them.
+    static QStringList MemberNames(const ContactsStore& inStore, const ContactsRecord* inGroup)
     {
         QStringList names;
-        for (const ContactsRecord* person : ContactsStore::Shared().Members(*inGroup))
+        if (!inGroup)
+            return names;
+        for (const ContactsRecord* person : inStore.Members(*inGroup))
             names << GetRecordFirstLastName(person);
         names.sort();
         return names;
@@ -305,18 +308,20 @@ TEST_F(RecipientImportTest, DuplicatesAreCountedAndLoggedAndTheGroupIsNewOrUnuse
     for (const char* line : {"The following 1 duplicates were encountered:", "AnnLee <ann@x.test>", "Done!"})
         EXPECT_TRUE(log.contains(line)) << line;
     // The group card and its members are written to the contacts folder.
-    ContactsStore::Shared().Reload();
-    const ContactsRecord* club = FindGroupNamed("Club");
-    ASSERT_NE(club, nullptr);
-    EXPECT_EQ(MemberNames(club), (QStringList {"Ann Lee", "Bo"}));
+    {
+        const ContactsStore saved(ContactsFolder::Path());
+        const ContactsRecord* club = saved.FindGroupNamed("Club");
+        ASSERT_NE(club, nullptr);
+        EXPECT_EQ(MemberNames(saved, club), (QStringList {"Ann Lee", "Bo"}));
+    }
 
     // A group of that name already there is not filled.
     WriteGroupScripts("", R"({"cy@x.test"})", R"({"Cy Young"})");
     ImportGroup("club", true);
     EXPECT_EQ(People(), QStringList {"Cy|Young|cy@x.test"});
-    ContactsStore::Shared().Reload();
-    EXPECT_EQ(FindAddressBookPerson("Cy", "Young"), nullptr);
-    EXPECT_EQ(MemberNames(FindGroupNamed("Club")), (QStringList {"Ann Lee", "Bo"}));
+    const ContactsStore saved(ContactsFolder::Path());
+    EXPECT_EQ(saved.FindPersonNamed("Cy", "Young"), nullptr);
+    EXPECT_EQ(MemberNames(saved, saved.FindGroupNamed("Club")), (QStringList {"Ann Lee", "Bo"}));
 }
 
 TEST_F(RecipientImportTest, StopButtonAbandonsWhileParsingAndKeepsWhatWasLoaded)
@@ -369,15 +374,15 @@ TEST_F(RecipientImportTest, MailSelectionReplacesTheListAndFillsANewGroup)
     EXPECT_TRUE(mWindow->mImportPath.isEmpty());
     EXPECT_EQ(Caption(ControlRole::ImportStatusCaption), "Saving Address Book");
     EXPECT_EQ(Caption(ControlRole::ImportSourceCaption), "Entourage Group: Friends (3 recipients)");
-    ContactsStore::Shared().Reload();
-    const std::vector<ContactsRecord*> groups = ContactsStore::Shared().Groups();
+    const ContactsStore saved(ContactsFolder::Path());
+    const std::vector<ContactsRecord*> groups = saved.Groups();
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_TRUE(QRegularExpression(R"(^MailCM \d{4}-\d\d-\d\d \d\d:\d\d:\d\d [+-]\d{4}$)")
                     .match(groups[0]->GroupName())
                     .hasMatch())
         << groups[0]->GroupName().toStdString();
     // Ann, offered twice, is one card; the bare address makes one of its own.
-    EXPECT_EQ(ContactsStore::Shared().Members(*groups[0]).size(), 2u);
+    EXPECT_EQ(saved.Members(*groups[0]).size(), 2u);
 
     // A list result is one line, one record: its items joined with ", ".
     SetControl32BitValue(mWindow->Control(ControlRole::AddToGroupCheckBox), 0);
@@ -405,7 +410,7 @@ TEST_F(RecipientImportTest, FailedMailImportsKeepTheListAndTheCaption)
     QFile blocker(ContactsFolder::Path());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    ContactsStore::Shared().Reload();
+    ASSERT_TRUE(CBrevantoWindow::ReloadAddressBookIntoWindows());
     mPresenter->QueueSheet(kSheetOKCommand);
     mWindow->ImportFromMail(true);
     EXPECT_EQ(mPresenter->Requests().back().message, "The recipients from Mail were not imported.");
