@@ -274,6 +274,21 @@ public:
     // Recipients as text to a file the user chooses: 0 selected, 1 flagged, 2 all.
     Boolean ExportRecipients(SInt16 inMode);
 
+    // Mailing logs. At a run's start: the header block into the log (not with inShowOnly) and
+    // onto the progress sheet, which is shown. At its end: the HTML report of deliveredList and
+    // the raw source of mMessage in the Reports folder; each answers the file written, or empty
+    // (a report failure beeps and is logged).
+    void LogMailingHeader(Boolean inShowOnly);
+    void ClearProgressCaptions();
+    void AppendLogSummary(CText& ioText, UInt32 inElapsedSeconds);
+    QString WriteReport(UInt32 inElapsedSeconds);
+    QString WriteRawSourceLog();
+    // "<subject> [<date>]<extension>" with ":" and "/" replaced, the subject cut so the name
+    // fits in 255 bytes; "[<date>]<extension>" for an empty subject.
+    static QString ReportFileName(const QString& inSubject, const QString& inDate, const char* inExtension);
+    // " (Size = n, Copy by Cc)", " (Delay = 5 secs )" or "None".
+    static QString ThrottleCaption(const ThrottleSettings& inThrottle);
+
     // The sixteen window handlers (answer eventNotHandledErr to let the default run).
     virtual OSStatus HandleWindowEvent(WindowEvent& ioEvent);
     virtual OSStatus HandleAttachmentsDrawerEvent(WindowEvent& ioEvent);

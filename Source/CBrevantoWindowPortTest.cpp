@@ -98,12 +98,12 @@ void CBrevantoWindow::TestServerPort(Boolean inInteractive)
     if (inInteractive) {
         const UInt16 port = GetServerPort();
         if (ended && checkSucceeded)
-            ShowStandardAlert(QStringLiteral("%1: This server did accept a connection on port %2.").arg(server).arg(port),
+            ShowStandardAlert(QStringLiteral("%1: This server did accept a connection on port %2.").arg(server, QString::number(port)),
                               "Check for a test mail message sent to the sender set in the mailer window. If you did "
                               "not receive a test email make sure you set the sender to an email address associated "
                               "with this mail server, and also check your mail server username and password.");
         else
-            ShowStandardAlert(QStringLiteral("%1: This server did not accept a connection on port %2.").arg(server).arg(port),
+            ShowStandardAlert(QStringLiteral("%1: This server did not accept a connection on port %2.").arg(server, QString::number(port)),
                               "Try a different port or mail server.");
     }
     HideProgress();
