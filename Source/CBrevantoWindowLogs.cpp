@@ -103,10 +103,7 @@ void CBrevantoWindow::ClearProgressCaptions()
 static std::pair<QString, QString> RecipientSourceOf(const CBrevantoWindow& inWindow)
 {
     if (inWindow.mRecipientsTab == 1) {
-        // The popup's first item stands for every person: no group is chosen.
-        ControlRef groups = inWindow.Control(ControlRole::GroupPopup);
-        const SInt32 item = GetControl32BitValue(groups);
-        const QString group = item > 1 ? GetPopupItemText(groups, item) : QString();
+        const QString group = inWindow.GetGroupName();
         return {QStringLiteral("Address Book Group"), group.isEmpty() ? QStringLiteral("All") : group};
     }
     if (!inWindow.mImportPath.isEmpty())
