@@ -202,7 +202,8 @@ Boolean CBrevantoWindow::ObeyMailingCommand(CommandT inCommand, void*)
             ImportFromMail(true);
         return true;
     case 'MaSe':
-        ImportFromMail(false);
+        if (!RefuseWhileSending())
+            ImportFromMail(false);
         return true;
     case 'QUIK':
         ShowPreambleEditor();

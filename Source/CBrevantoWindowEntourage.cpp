@@ -79,7 +79,7 @@ void CBrevantoWindow::StartEntourageImport(Boolean inAddToGroup)
 }
 
 // The group sheet fills its popup as it shows; OK imports the chosen group in place of the
-// import file, with the add-to-group box's choice.
+// import file, with the add-to-group box's choice (refused while a mailing walks the list).
 OSStatus CBrevantoWindow::HandleGroupSheetEvent(WindowEvent& ioEvent)
 {
     WindowRef sheet = Window(ENibWindow::entourageGroup);
@@ -91,11 +91,13 @@ OSStatus CBrevantoWindow::HandleGroupSheetEvent(WindowEvent& ioEvent)
         return eventNotHandledErr;
     switch (ioEvent.command) {
     case 'ok  ': {
+        SheetController::HideSheetWindow(sheet);
+        if (RefuseWhileSending())
+            return noErr;
         ControlRef popup = Control(ControlRole::EntourageGroupPopup);
         mEntourageGroup = GetPopupItemText(popup, GetControl32BitValue(popup));
         mImportPath.clear();
         StartEntourageImport(GetControl32BitValue(Control(ControlRole::AddToGroupCheckBox)) != 0);
-        SheetController::HideSheetWindow(sheet);
         return noErr;
     }
     case 'not!':

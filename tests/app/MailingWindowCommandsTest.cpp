@@ -237,7 +237,8 @@ TEST_F(MailingCommandsTest, RecipientChangesAreRefusedWhileSending)
         ENib window;
         CommandT command;
     } cases[] = {{ENib::main, 'IFIL'}, {ENib::main, 'uPFt'}, {ENib::main, 'RTYP'}, {ENib::main, 'GRUP'},
-                 {ENib::main, 'MaRe'}, {ENib::recipients, 'DELE'}, {ENib::addRecipient, 'ok  '},
+                 {ENib::main, 'MaRe'}, {ENib::main, 'MaSe'}, {ENib::entourageGroup, 'ok  '},
+                 {ENib::recipients, 'DELE'}, {ENib::addRecipient, 'ok  '},
                  {ENib::appendOrReplace, 'APND'}, {ENib::appendOrReplace, 'RPLC'}, {ENib::removeImport, 'OKAY'}};
     for (const auto& c : cases) {
         SCOPED_TRACE(QString::number(c.command, 16).toStdString());
