@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_set>
 
 DataBrowserModel::DataBrowserModel(DataBrowser* inBrowser)
     : QAbstractTableModel(inBrowser)
@@ -35,9 +36,12 @@ DataBrowserColumn* DataBrowserModel::Column(DataBrowserPropertyID inProperty)
 
 void DataBrowserModel::AddItems(const std::vector<DataBrowserItemID>& inItems)
 {
+    // Items already listed, or given twice, are added once; a set keeps this linear for lists
+    // of many thousand rows.
+    std::unordered_set<DataBrowserItemID> listed(mItems.begin(), mItems.end());
     std::vector<DataBrowserItemID> fresh;
     for (DataBrowserItemID item : inItems) {
-        if (item != 0 && RowOf(item) < 0 && std::find(fresh.begin(), fresh.end(), item) == fresh.end())
+        if (item != 0 && listed.insert(item).second)
             fresh.push_back(item);
     }
     if (fresh.empty())
