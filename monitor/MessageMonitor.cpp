@@ -16,11 +16,13 @@
 #include "RunOnMainContext.h"
 #include "WorkingFolders.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -31,6 +33,10 @@ namespace {
 
 constexpr char kStoreFileName[] = "MessageMonitor.cdbvto";
 constexpr auto kReverseLookupDeadline = std::chrono::seconds(5);
+// Each commit waits for the disk (synchronous=FULL), about a millisecond of the main thread, and
+// accepts wait behind it: a hit after a quiet spell is written at once, those that follow within
+// this interval of the last write wait for its end and go together in one transaction.
+constexpr std::chrono::milliseconds kDrainInterval{50};
 
 struct MonitorState {
     std::unique_ptr<CMonitorListener> listener;
@@ -40,6 +46,9 @@ struct MonitorState {
     QString storeProblem; // why hits can't be recorded, while that lasts
     MonitorServerLimits limits;
     MonitorLogRenamer renamer;
+    std::chrono::milliseconds drainInterval = kDrainInterval;
+    std::chrono::steady_clock::time_point lastDrain;
+    bool drainScheduled = false;
 };
 
 // Lives to the end of the process: nothing here may run after Qt's own statics are gone.
@@ -251,8 +260,10 @@ std::vector<MonitorRecord> FetchMessageMonitorRequests(CBrevantoApp&)
 
 void DrainMessageMonitorHits()
 {
-    std::vector<QueuedMonitorHit> hits = HitQueue().TakeAll();
     MonitorState& state = State();
+    std::vector<QueuedMonitorHit> hits = HitQueue().TakeAll();
+    if (!hits.empty())
+        state.lastDrain = std::chrono::steady_clock::now();
     // Recorded only while monitoring is on and there is a store.
     if (hits.empty() || !gEnvironment || !gEnvironment->monitorOn || !state.store)
         return;
@@ -264,6 +275,30 @@ void DrainMessageMonitorHits()
     SetStoreProblem({});
     MarkWindowForReload();
 }
+
+// The drain a connection thread asks for when the queue turns non-empty: now, or at the end of
+// the interval that began with the last one (a timer of the main thread's, which also fires
+// under a modal dialog).
+void RequestMessageMonitorDrain()
+{
+    MonitorState& state = State();
+    const auto due = state.lastDrain + state.drainInterval;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= due) {
+        DrainMessageMonitorHits();
+        return;
+    }
+    if (state.drainScheduled)
+        return;
+    state.drainScheduled = true;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - now);
+    QTimer::singleShot(wait, QCoreApplication::instance(), [] {
+        State().drainScheduled = false;
+        DrainMessageMonitorHits();
+    });
+}
+
+void SetMessageMonitorDrainInterval(std::chrono::milliseconds inInterval) { State().drainInterval = inInterval; }
 
 std::uint64_t DroppedMessageMonitorHits() { return HitQueue().Dropped(); }
 
@@ -284,7 +319,7 @@ OSStatus StartMessageMonitor(SInt32, bool inQuiet)
     setup.limits = state.limits;
     setup.replies = MakeReplies();
     setup.queue = &HitQueue();
-    setup.hitQueued = [] { RunOnMainContext(&DrainMessageMonitorHits); };
+    setup.hitQueued = [] { RunOnMainContext(&RequestMessageMonitorDrain); };
     auto listener = std::make_unique<CMonitorListener>(std::move(setup));
     if (const int error = listener->Open(std::uint16_t(port))) {
         ReportStartFailure(QStringLiteral("It could not listen on port %1: %2.")

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -54,8 +55,11 @@ bool GetMonitorUsesDNS();
 // The Message Monitor folder; null when it can't be found or made.
 QString GetMessageMonitorFolderPath();
 
-// Writes the queued hits to the store now (the drain the connection threads ask for).
+// Writes the queued hits to the store now.
 void DrainMessageMonitorHits();
+// The drain the connection threads ask for: at once after a quiet spell, else at the end of the
+// interval (50 ms) since the last, so that a burst of hits is written in few transactions.
+void RequestMessageMonitorDrain();
 // How many hits the queue had to drop (it was full).
 std::uint64_t DroppedMessageMonitorHits();
 // The listener, while on (tests read its connection counts).
@@ -63,6 +67,7 @@ const CMonitorListener* CurrentMessageMonitorListener();
 
 // Tests: lower limits for the next start, and a replacement for the rename that puts a log aside.
 void SetMessageMonitorLimits(const MonitorServerLimits& inLimits);
+void SetMessageMonitorDrainInterval(std::chrono::milliseconds inInterval);
 using MonitorLogRenamer = std::function<OSErr(const QString& inPath, const QString& inNewName)>;
 void SetMessageMonitorLogRenamer(MonitorLogRenamer inRenamer);
 

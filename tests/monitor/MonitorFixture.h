@@ -172,6 +172,14 @@ protected:
         ApplicationFixture::SetUp();
         SetSetting(kMessageMonitorKey, "true");
         SetSetting("Message Monitor Open On Launch", "false");
+        // Each hit is written as its drain comes; the interval between writes has its own test.
+        SetMessageMonitorDrainInterval(0ms);
+    }
+
+    void TearDown() override
+    {
+        ApplicationFixture::TearDown();
+        SetMessageMonitorDrainInterval(50ms);
     }
 
     // The application, set up with the monitor on (the port from the setting, 0 by default).

@@ -258,6 +258,24 @@ TEST_F(MonitorStoreTest, ACommitThatFailsIsLoggedAndLaterOnesRecover)
     EXPECT_TRUE(MessageMonitorStatusText().startsWith("The Message Monitor is listening at: "));
 }
 
+TEST_F(MonitorStoreTest, HitsSoonAfterAWriteWaitForTheIntervalAndGoTogether)
+{
+    SetMessageMonitorDrainInterval(300ms);
+    StartApplication();
+    Hit("first"); // after a quiet spell: written with its drain
+    EXPECT_EQ(RecordNames(), QStringList {"first"});
+    Hit("second");
+    Hit("third");
+    EXPECT_EQ(RecordNames(), QStringList {"first"}); // within the interval: still queued
+    EXPECT_TRUE(PumpUntil([] { return RecordNames().size() == 3; }, 10s)) << RecordNames().join(',').toStdString();
+    EXPECT_EQ(RecordNames(), (QStringList {"first", "second", "third"}));
+
+    Hit("fourth");
+    Hit("fifth"); // queued when the monitor stops: Stop writes it
+    ToggleMessageMonitor(true);
+    EXPECT_EQ(RecordNames(), (QStringList {"first", "second", "third", "fourth", "fifth"}));
+}
+
 TEST_F(MonitorStoreTest, EqualDatesKeepArrivalOrder)
 {
     const QString path = folder.filePath("order.cdbvto");
