@@ -3,6 +3,9 @@
 # on a free port and a private home, then
 #   monitor_vs_reference  requests/s of the monitor and of Python's ThreadingHTTPServer serving
 #                         the same PNG to the same client at 1 and 8 connections, with their ratio
+#   monitor_load          10,000 and 100,000 hits from 8 client processes: hits/s, latency p50/p99,
+#                         connection threads at most, VmHWM growth, drain time per 1,000 hits, hits lost
+#   monitor_window        the Message Monitor window's refresh with 100,000 rows
 #   monitor_fuzz          a libFuzzer run of the protocol unit (FUZZ_SECONDS, default 600)
 # BENCH_REQUESTS sets the request count per row (default 4000); BUILD_DIR the build folder.
 set -euo pipefail
@@ -12,7 +15,7 @@ requests=${BENCH_REQUESTS:-4000}
 fuzz_seconds=${FUZZ_SECONDS:-600}
 python=/usr/bin/python3
 
-BUILD_DIR="$build" bash "$top/scripts/build.sh" --target brevanto
+BUILD_DIR="$build" bash "$top/scripts/build.sh" --target brevanto bench
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/brevanto-bench-XXXXXX")
 app=""
 cleanup() {
@@ -45,6 +48,10 @@ for _ in $(seq 100); do
 done
 $python "$top/bench/monitor_vs_reference.py" "$port" "$top/resources/33.png" "$requests"
 kill "$app"; wait "$app" 2>/dev/null || true; app=""
+
+# monitor_load and monitor_window run in the bench executable, each in a private home of its own
+env QT_QPA_PLATFORM=offscreen "$build/bench/bench" --benchmark_filter='BM_Monitor(Load|WindowRefresh)' 2>/dev/null |
+    grep -E "^BM_" | sed -e 's/^BM_MonitorLoad/monitor_load /' -e 's/^BM_MonitorWindowRefresh/monitor_window /'
 
 bash "$top/tests/monitor/fuzz/run_fuzz.sh" protocol "$scratch/fuzz" -max_total_time="$fuzz_seconds" 2>&1 |
     grep -E "^#[0-9]+.*DONE|^Done|ERROR" | sed 's/^/monitor_fuzz /'
