@@ -263,6 +263,21 @@ public:
     // Unflags the recipients a report log lists as sent, so a new run reaches only the others.
     void UnflagFromReportLog(const QString& inPath);
 
+    // The Server Settings sheet and the named servers (MailServerList): the menu rebuilt
+    // ("Select Server..." and the names), the sheet's values stored under its server name (an
+    // alert says added or updated), a new entry with defaults, the named entry removed after
+    // asking, the entry chosen in the menu loaded (with the secure road and its keychain
+    // password), Mail's SMTP accounts added.
+    void BuildServersMenu();
+    void SaveServerEntry();
+    void StoreServerEntry(const QString& inServer, const QString& inUser);
+    void RemoveServerEntry();
+    void SelectServerEntry();
+    void ImportMailServers();
+    // The secure popup with "Use SSL" on; else the authentication popup, with the POP period for
+    // its POP-before-SMTP items.
+    void ShowServerAuthenticationControls();
+
     // Until their owners land them (CBrevantoWindowCommands.cpp holds the least of each).
     void Preview();
     void GenerateRawSource();

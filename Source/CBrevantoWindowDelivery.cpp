@@ -39,8 +39,11 @@ SInt16 CBrevantoWindow::GetAuthenticationTypeValue() const
     return SInt16(GetControl32BitValue(Control(ControlRole::AuthenticationPopup)));
 }
 
-// Kept per server by the server list, which is not here yet: certificates are checked.
-bool CBrevantoWindow::GetAcceptAnyCertificate() const { return false; }
+// The Server Settings sheet's choice, kept per server in the server list.
+bool CBrevantoWindow::GetAcceptAnyCertificate() const
+{
+    return GetControl32BitValue(Control(ControlRole::AcceptAnyCertificateCheckBox)) == 1;
+}
 
 QString CBrevantoWindow::GetMyEmail() const { return QString::fromUtf8(mSenderAddress.text); }
 

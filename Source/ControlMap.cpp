@@ -117,6 +117,7 @@ constexpr ControlMapEntry kEntries[] = {
     {"ServerSettings", 'CNTL', 125, ControlRole::AuthenticationPopup, ControlKind::Popup},
     {"ServerSettings", 'CNTL', 137, ControlRole::UseSSLCheckBox, ControlKind::CheckBox},
     {"ServerSettings", 'CNTL', 138, ControlRole::SecureAuthenticationPopup, ControlKind::Popup},
+    {"ServerSettings", 'CNTL', 144, ControlRole::AcceptAnyCertificateCheckBox, ControlKind::CheckBox},
     {"ServerSettings", 'TPRT', 0, ControlRole::TestPortButton, ControlKind::Button},
     {"ServerSettings", 'CNTL', 140, ControlRole::TestBusyIndicator, ControlKind::Arrows},
     {"Progress", 'CNTL', 1, ControlRole::SummaryDocumentCaption, ControlKind::Caption},

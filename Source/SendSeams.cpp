@@ -26,7 +26,6 @@ void CBrevantoWindow::StartSending() { SendSeams::NotifyStartSending(this); }
 
 OSStatus CBrevantoWindow::HandleAttachmentsDrawerEvent(WindowEvent&) { return eventNotHandledErr; }
 OSStatus CBrevantoWindow::HandleScheduleSheetEvent(WindowEvent&) { return eventNotHandledErr; }
-OSStatus CBrevantoWindow::HandleServerSettingsEvent(WindowEvent&) { return eventNotHandledErr; }
 OSStatus CBrevantoWindow::HandleProgressSheetEvent(WindowEvent&) { return eventNotHandledErr; }
 OSStatus CBrevantoWindow::HandlePreambleSheetEvent(WindowEvent&) { return eventNotHandledErr; }
 OSStatus CBrevantoWindow::HandleEpilogueSheetEvent(WindowEvent&) { return eventNotHandledErr; }

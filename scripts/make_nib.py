@@ -347,7 +347,9 @@ def server_settings():
              [Label("Authentication:"),
               Popup("CNTL", 125, "AuthenticationPopup", ["None", "PLAIN", "LOGIN", "POP", "APOP"], cmd="AUTH")],
              [C("CheckBox", "CNTL", 137, "UseSSLCheckBox", text="Use Secure Sockets (SSL)", cmd="USSL"),
-              Popup("CNTL", 138, "SecureAuthenticationPopup", ["Automatic", "PLAIN", "LOGIN", "CRAM-MD5"])]),
+              Popup("CNTL", 138, "SecureAuthenticationPopup", ["Automatic", "PLAIN", "LOGIN", "CRAM-MD5"])],
+             [None, C("CheckBox", "CNTL", 144, "AcceptAnyCertificateCheckBox",
+                      text="Accept any certificate (the server is not verified)")]),
         STRETCH,
         H(C("Button", "TPRT", 0, "TestPortButton", text="Test Port", cmd="TPRT"),
           C("Arrows", "CNTL", 140, "TestBusyIndicator"), Btn("Throttle...", "THRT"), STRETCH,
@@ -426,8 +428,9 @@ def entourage():
 def no_my_card():
     body = V(
         Label("No \"My Card\" was found in Contacts."),
-        Label("The sender of a mailing is taken from your own card in Contacts. Open Contacts and "
-              "make a card your card, or enter the sender on the \"Manual\" tab."),
+        W("Caption", text="The sender of a mailing is taken from your own card in Contacts. Open Contacts and "
+                          "make a card your card, or enter the sender on the \"Manual\" tab.",
+          props={"wordWrap": True}),
         C("CheckBox", "show", 0, "DontShowAgainCheckBox", text="Do not show this message again", cmd="show"),
         STRETCH,
         H(Btn("?", "HELP"), Btn("Open Contacts", "BOOK"), STRETCH, Btn("OK", "ok  ", props={"default": True})))
