@@ -144,7 +144,8 @@ TEST_F(MailingWindowTest, TheNoMeCardSheetIsAnsweredByItsButtonsKeysAndCheckBox)
         WindowRef main = window->GetMainWindow();
         const QRect content(main->mapToGlobal(QPoint(0, 0)), main->size());
         EXPECT_EQ(sheet->geometry().top(), content.top());
-        EXPECT_EQ(sheet->geometry().center().x(), content.center().x());
+        // Centred to the pixel: a sheet of odd width against an even one can only be off by one.
+        EXPECT_LE(std::abs(sheet->geometry().center().x() - content.center().x()), 1);
         if (QString(how) == "OK")
             button(sheet, "button_ok__")->click();
         else
