@@ -4,6 +4,7 @@
 #include "MailingWindowFixture.h"
 
 #include "CFBundle.h"
+#include "CommandRouter.h"
 #include "ControlValues.h"
 #include "SpellingBridge.h"
 #include "TextPane.h"
@@ -135,9 +136,10 @@ TEST_F(SpellingBridgeTest, AnEditorsSpellingCheckSelectsTheNextMisspelledWord)
     ASSERT_NE(pane, nullptr);
     pane->setPlainText(kText);
     pane->SetSelection(4, 4);
+    // The editor's Spelling button, pressed three times.
     QStringList selected;
     for (int step = 0; step < 3; ++step) {
-        window->CheckEditorSpelling(pane);
+        ASSERT_TRUE(CommandRouter::Get().SendControlCommand(window->Control(ControlRole::EpilogueSpellingButton), 'SPEL'));
         selected << pane->SelectedPlainText();
     }
     // From the selection on, then round to the start.
