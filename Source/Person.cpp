@@ -68,9 +68,9 @@ bool Person::operator==(const Person& inOther) const
 QString Person::CopyFullName() const
 {
     QString name = FirstName();
-    if (mLastName.Length() != 0)
-        name += QLatin1Char(' ') + LastName();
-    return name;
+    if (mFirstName.Length() != 0 && mLastName.Length() != 0)
+        name += QLatin1Char(' ');
+    return name + LastName();
 }
 
 bool GetEliminateDuplicates() { return ReadTrueRuleFlag(kEliminateDuplicatesKey, false); }

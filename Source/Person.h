@@ -36,7 +36,7 @@ public:
 
     bool operator==(const Person& inOther) const;
 
-    // The first name; then, when the last name is not empty, one blank and the last name.
+    // The first and the last name, with one blank between them only when both are there.
     QString CopyFullName() const;
 
     QString FirstName() const { return QString::fromUtf8(mFirstName.text); }

@@ -73,7 +73,8 @@ TEST(Person, EqualityAndFullName)
                                        {"Company", "Acme"}}));
     const Person lowerCaseColumn(Person::Columns{{"First Name", "Ann"}, {"email address", "a@x.org"}});
     EXPECT_TRUE(lowerCaseColumn.Email().isEmpty());
-    EXPECT_EQ(Person("", "Smith", "").CopyFullName(), " Smith");
+    EXPECT_EQ(Person("", "Smith", "").CopyFullName(), "Smith");
+    EXPECT_EQ(Person("", "", "").CopyFullName(), "");
     EXPECT_EQ(Person("Ann", "", "").CopyFullName(), "Ann");
     EXPECT_EQ(Person("Ann", "Lee", "").CopyFullName(), "Ann Lee");
 }
