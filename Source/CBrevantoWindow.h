@@ -45,6 +45,7 @@
 #include <vector>
 
 class CFPropertyList;
+struct MailingSnapshot;
 class CThread;
 class ContactsRecord;
 class NibLoader;
@@ -143,6 +144,13 @@ public:
     static QString AttachmentSizeText(UInt64 inTotal);
     static QString AttachmentCountText(SInt32 inCount);
 
+    // The server settings: the POP-before-SMTP controls shown or hidden; the secure road
+    // chosen (its check box on, its pop-up shown, the plain road's controls hidden).
+    void ShowPopBeforeSmtpControls(Boolean inShow);
+    void TurnOnSSL();
+    // Shows the schedule and starts its timer when the time lies ahead (the schedule code).
+    Boolean StartScheduleTimer();
+
     // Layout and defaults.
     void SaveBrowserStates();
     void SaveWindowLayout();
@@ -154,9 +162,30 @@ public:
     // Pacing from the throttle preferences into mThrottle and the batch type.
     void ReadThrottleSettings();
     void HideProgressSheets(Boolean inDispose);
+    // The mailing document: the dictionary of the window's whole mailing, and a parsed one
+    // applied to a window freshly set up (missing keys and wrong-typed values leave it as is).
+    CFPropertyList BuildDocumentDictionary();
     void ReadDocument(const CFPropertyList& inDictionary);
+    // Saving: to the document file (false, with an alert, when it could not be written; the old
+    // file stays), to a file the user chooses (true when it saved), back to the file as saved.
+    Boolean SaveToFile();
+    Boolean SaveAs();
+    void Revert();
+    // The saved state is what IsModified compares the window with.
     void UpdateSavedState();
-    // The source field's text, trimmed, into mWebPageURL (held whole); true when not empty.
+    Boolean IsModified();
+    // The save question on close and quit: true when the user cancelled (nothing closes).
+    Boolean AskSaveChanges();
+    // The document and editing commands of the window (CBrevantoWindowDocumentCommands.cpp):
+    // true when the command was one of them.
+    Boolean ObeyDocumentCommand(CommandT inCommand, void* ioParam);
+    Boolean FindDocumentCommandStatus(CommandT inCommand, Boolean& outEnabled);
+    // The side texts (plain-text alternative, preamble, epilogue) as their editors hold them.
+    enum class ESideText { plainTextAlternative, preamble, epilogue };
+    QString GetSideText(ESideText inWhich) const;
+    void SetSideText(ESideText inWhich, const QString& inText);
+    // The source field's text into mWebPageURL (held whole), "http://" put in front of an
+    // address without a scheme and written back; true when not empty.
     Boolean NormalizeURL();
     void UpdateErrorCount();
     void ShowAlertSheet(const QString& inMessage, const QString& inExplanation, Boolean inAsSheet = true);
@@ -165,7 +194,9 @@ public:
     OSStatus GetServerPassword(const QString& inServer, const QString& inUser, QString* outPassword);
     // Replaces the keychain's password for that server and user; nothing with an empty one.
     OSStatus StoreServerPassword(const QString& inServer, const QString& inUser, const QString& inPassword);
-    void SaveServerDefaults(Boolean inSave);
+    // The server fields into the preferences; with inStorePassword the password into the
+    // keychain too (not for a mailing the schedule started). True when a server is named.
+    Boolean SaveServerDefaults(Boolean inStorePassword);
 
     // Send preparation: the checks before a mailing, a preview or the raw source, each refusal
     // an alert naming what is missing. Main context.
@@ -283,9 +314,6 @@ public:
     void GenerateRawSource();
     void ShowProgressSummary();
     void ShowScheduleSheet();
-    Boolean IsModified();
-    // The save question: true when the user cancelled.
-    Boolean AskSaveChanges();
     // Recipients as text to a file the user chooses: 0 selected, 1 flagged, 2 all.
     Boolean ExportRecipients(SInt16 inMode);
 
@@ -486,6 +514,7 @@ public:
     UInt8 mSending = 0;
     UInt8 mUseOrganization = 0;
     UInt8 mImageHTML = 0;
+    UInt8 mStartedBySchedule = 0;      // the running mailing was started by the schedule
     ThrottleSettings mThrottle;         // read at construction and at each run's start
     bool mHasMeCard = false;
     QStringList mMeAddresses;           // the Me card's e-mail addresses ("From Me At")
@@ -537,6 +566,15 @@ private:
     OSStatus TabHit(ControlEvent& ioEvent, ControlRole inTabs, ControlRole inFirstPane, ControlRole inSecondPane,
                     SInt32& ioStored);
     void SelectTab(SInt32 inValue, ControlRole inTabs, ControlRole inFirstPane, ControlRole inSecondPane);
+    // The document reader's groups of keys.
+    void ReadScheduleKeys(const QMap<QString, CFPropertyList>& inDocument);
+    void ReadRecipientKeys(const QMap<QString, CFPropertyList>& inDocument);
+    void ReadGroupKey(const QMap<QString, CFPropertyList>& inDocument);
+    void ReadAttachmentKeys(const QMap<QString, CFPropertyList>& inDocument);
+    void ReadServerKeys(const QMap<QString, CFPropertyList>& inDocument);
+    void ReadSendFlagKeys(const QMap<QString, CFPropertyList>& inDocument);
+    MailingSnapshot TakeSnapshot();
+    Boolean WriteDocument(const QString& inPath);
     bool WriteIntoDocument(const std::function<void(QMap<QString, CFPropertyList>&)>& inFill);
     // Commands of the main window.
     Boolean RefuseAutoSaveWithoutFile(const QString& inMessage, const QString& inExplanation);
@@ -592,6 +630,8 @@ private:
     std::vector<const DeliveredRecipient*> mDeliveredRows;
     SInt32 mDeliveredErrors = 0;
     QHash<QString, QIcon> mAttachmentIcons; // by path
+    std::unique_ptr<MailingSnapshot> mSavedState; // as last opened or saved
+    bool mReverting = false;            // a confirmed revert closes without asking
 };
 
 // The open mailing windows, oldest first.

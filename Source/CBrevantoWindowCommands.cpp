@@ -418,11 +418,5 @@ void CBrevantoWindow::ShowScheduleSheet()
         SheetController::HideSheetWindow(recipients);
     ShowSheet(ENibWindow::schedule);
 }
-// The document comparison and the save question come with the document.
-Boolean CBrevantoWindow::IsModified()
-{
-    return GetMainWindow() && WindowAttributes::IsWindowModified(GetMainWindow());
-}
-Boolean CBrevantoWindow::AskSaveChanges() { return false; }
 // The recipients export comes with the document.
 Boolean CBrevantoWindow::ExportRecipients(SInt16) { return true; }

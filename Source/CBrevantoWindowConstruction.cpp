@@ -20,6 +20,7 @@
 #include "IconWell.h"
 #include "LApplication.h"
 #include "LException.h"
+#include "MailingSnapshot.h"
 #include "MailingWindowDrops.h"
 #include "NibLoader.h"
 #include "PreferenceGetters.h"
@@ -83,16 +84,25 @@ QString EditorName(const char* inDesign, bool inSheets)
     return QString::fromLatin1(inDesign) + (inSheets ? QStringLiteral("Sheet") : QStringLiteral("Window"));
 }
 
-// The whole file as a property-list dictionary; false (and nothing read) otherwise.
-bool ReadDocumentDictionary(const QString& inPath, CFPropertyList* outDictionary)
+// The whole file as a property-list dictionary; false (and nothing read, the reason in
+// outReason) otherwise.
+bool ReadDocumentDictionary(const QString& inPath, CFPropertyList* outDictionary, QString* outReason)
 {
     std::string bytes;
-    if (ReadWholeFileBytes(inPath.toStdString(), &bytes) != noErr)
+    if (const OSErr error = ReadWholeFileBytes(inPath.toStdString(), &bytes); error != noErr) {
+        *outReason = QStringLiteral("The file could not be read (error %1).").arg(error);
         return false;
+    }
     QString error;
     CFPropertyList value = CFPropertyListReader::Read(QByteArrayView(bytes.data(), qsizetype(bytes.size())), &error);
-    if (!error.isEmpty() || !value.IsDictionary())
+    if (!error.isEmpty()) {
+        *outReason = error;
         return false;
+    }
+    if (!value.IsDictionary()) {
+        *outReason = QStringLiteral("Its property list holds no dictionary.");
+        return false;
+    }
     *outDictionary = value;
     return true;
 }
@@ -445,12 +455,13 @@ void CBrevantoWindow::Load(const QString& inDocumentPath)
 void CBrevantoWindow::LoadDocument(const QString& inDocumentPath)
 {
     CFPropertyList dictionary;
-    if (!ReadDocumentDictionary(inDocumentPath, &dictionary)) {
+    QString reason;
+    if (!ReadDocumentDictionary(inDocumentPath, &dictionary, &reason)) {
         Presenter::Get().ShowAlert(AlertKind::stop,
                                    QStringLiteral("The document \"%1\" could not be opened.")
                                        .arg(QFileInfo(inDocumentPath).fileName()),
-                                   QStringLiteral("The file %1 could not be read as a Brevanto mailing.")
-                                       .arg(inDocumentPath),
+                                   QStringLiteral("The file %1 could not be read as a Brevanto mailing. %2")
+                                       .arg(inDocumentPath, reason),
                                    AlertButtons::ok);
         throw LException(kWindowNotOpenedErr, "unreadable document");
     }
@@ -533,10 +544,8 @@ Boolean CBrevantoWindow::AttemptQuitSelf(SInt32) { return ConfirmQuit(); }
 
 Boolean CBrevantoWindow::ObeyCommand(CommandT inCommand, void* ioParam)
 {
-    if (inCommand == 'CLSE') {
-        AttemptClose();
+    if (ObeyDocumentCommand(inCommand, ioParam))
         return true;
-    }
     if (ObeyMenuCommand(inCommand))
         return true;
     if (ObeySourceCommand(inCommand, ioParam))
@@ -547,10 +556,8 @@ Boolean CBrevantoWindow::ObeyCommand(CommandT inCommand, void* ioParam)
 void CBrevantoWindow::FindCommandStatus(CommandT inCommand, Boolean& outEnabled, Boolean& outUsesMark,
                                         UInt16& outMark, QString& outName)
 {
-    if (inCommand == 'CLSE') {
-        outEnabled = true;
+    if (FindDocumentCommandStatus(inCommand, outEnabled))
         return;
-    }
     if (FindMailingCommandStatus(inCommand, outEnabled))
         return;
     if (FindSourceCommandStatus(inCommand, outEnabled))

@@ -13,22 +13,11 @@
 #include "Preferences.h"
 #include "WholeFileWrite.h"
 #include "WindowAttributes.h"
+#include "WindowBoundsData.h"
 
 #include <QFileInfo>
-#include <QtEndian>
 
 namespace {
-
-// The bounds as four big-endian 16-bit numbers: top, left, bottom, right.
-QByteArray BoundsData(const QRect& inBounds)
-{
-    const SInt16 sides[] = {SInt16(inBounds.top()), SInt16(inBounds.left()), SInt16(inBounds.top() + inBounds.height()),
-                            SInt16(inBounds.left() + inBounds.width())};
-    QByteArray data(8, '\0');
-    for (int index = 0; index < 4; ++index)
-        qToBigEndian<qint16>(sides[index], data.data() + 2 * index);
-    return data;
-}
 
 void WritePreferenceNumber(const char* inKey, SInt32 inValue)
 {
@@ -193,18 +182,11 @@ void CBrevantoWindow::ApplyWindowDefaults()
     ReadControlValue(kAddRecipientAddressTypeKey, Control(ControlRole::AddAddressTypePopup));
     if (ReadControlValue(kAuthenticationTypeKey, Control(ControlRole::AuthenticationPopup))) {
         const SInt32 type = GetControl32BitValue(Control(ControlRole::AuthenticationPopup));
-        const bool pop = type == 4 || type == 5;
-        SetControlVisibility(Control(ControlRole::PopPeriodField), pop, true);
-        SetControlVisibility(Control(ControlRole::PopPeriodLabel), pop, true);
+        ShowPopBeforeSmtpControls(type == 4 || type == 5);
     }
     ReadControlValue(kSSLAuthenticationTypeKey, Control(ControlRole::SecureAuthenticationPopup));
-    if (HasPreference(kUseSSLKey)) {
-        SetControl32BitValue(Control(ControlRole::UseSSLCheckBox), 1);
-        ShowControl(Control(ControlRole::SecureAuthenticationPopup));
-        for (ControlRole role :
-             {ControlRole::AuthenticationPopup, ControlRole::PopPeriodField, ControlRole::PopPeriodLabel})
-            HideControl(Control(role));
-    }
+    if (HasPreference(kUseSSLKey))
+        TurnOnSSL();
     ReadControlText(kMyNameKey, Control(ControlRole::SenderNameField));
     ReadControlText(kMyEmailKey, Control(ControlRole::SenderEmailField));
     if (HasPreference(kRecipientsTabValueKey)) {

@@ -13,6 +13,7 @@ const Person* ImportedRecipients::At(SInt32 inIndex) const
 
 void ImportedRecipients::Append(const Person& inPerson)
 {
+    ++mGeneration;
     mList.Append(inPerson);
     Person* added = mList.Last();
     mIndex.push_back(added);
@@ -27,6 +28,7 @@ bool ImportedRecipients::Contains(const Person& inPerson) const
 
 void ImportedRecipients::RemoveAll()
 {
+    ++mGeneration;
     mList.RemoveAll();
     mIndex.clear();
     mByHash.clear();
@@ -45,6 +47,7 @@ void ImportedRecipients::RemoveAt(std::vector<SInt32> inIndexes)
             kept.Append(*mIndex[index]);
     }
     mList = kept;
+    ++mGeneration;
     Rebuild();
 }
 
@@ -52,6 +55,7 @@ bool ImportedRecipients::SetField(SInt32 inIndex, EField inField, const QString&
 {
     if (inIndex < 0 || size_t(inIndex) >= mIndex.size())
         return false;
+    ++mGeneration;
     Person* person = mIndex[size_t(inIndex)];
     const auto [first, last] = mByHash.equal_range(Hash(*person));
     for (auto entry = first; entry != last; ++entry) {

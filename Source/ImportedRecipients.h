@@ -37,6 +37,8 @@ public:
     // Replaces one field of recipient i (cut to 255 bytes); false outside the list.
     bool SetField(SInt32 inIndex, EField inField, const QString& inText);
 
+    // A number that changes with every change of the list (to tell whether it was edited).
+    UInt64 Generation() const { return mGeneration; }
     // The recipients as flat records back to back (Count() x 768 bytes); empty for no recipients.
     QByteArray ToData() const;
     // Appends one record per whole 768-byte record of the data; a trailing part is ignored.
@@ -49,4 +51,5 @@ private:
     CList<Person> mList;
     std::vector<Person*> mIndex;
     std::unordered_multimap<size_t, const Person*> mByHash;
+    UInt64 mGeneration = 0;
 };

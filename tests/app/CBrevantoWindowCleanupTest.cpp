@@ -136,7 +136,8 @@ TEST_F(MailingWindowTest, CloseWritesTheLayoutIntoTheDocumentAtomically)
                             .arg(bounds.left())
                             .arg(bounds.top() + bounds.height())
                             .arg(bounds.left() + bounds.width()));
-    EXPECT_EQ(lines[2], "8 False ['AttachmentsDB', 'DeliveredRecipientsDB', 'RecipientsDB']");
+    // A document that does not say otherwise opens with its drawer open.
+    EXPECT_EQ(lines[2], "8 True ['AttachmentsDB', 'DeliveredRecipientsDB', 'RecipientsDB']");
 }
 
 TEST_F(MailingWindowTest, ReadOnlyAndNonDictionaryDocumentsAreLeftAlone)
