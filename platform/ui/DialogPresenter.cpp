@@ -67,9 +67,11 @@ void DialogPresenter::ShowAlertSheet(WindowRef inParent, AlertKind inKind, const
     box->open();
 }
 
-bool DialogPresenter::ChooseOneFile(OSType, QString* outPath)
+bool DialogPresenter::ChooseOneFile(OSType inFileType, QString* outPath)
 {
-    const QString path = QFileDialog::getOpenFileName();
+    // Linux files carry no type: a mailing document is known by its extension.
+    const QString filter = inFileType == 'Bvto' ? QStringLiteral("Brevanto mailings (*.bvto)") : QString();
+    const QString path = QFileDialog::getOpenFileName(nullptr, QString(), QString(), filter);
     if (outPath)
         *outPath = path;
     return path.isEmpty();

@@ -3,7 +3,8 @@
 // default (DialogPresenter) shows Qt dialogs. Answers keep the program's senses: an alert gives
 // 1 (OK), 2 (Cancel) or -1 when it could not be shown; a sheet hands 'ok  ' or 'not!' to its
 // handler as a command; ChooseOneFile answers true when nothing was chosen. File types are
-// four-character codes (0 for any); Linux files carry none, so choosers offer every file.
+// four-character codes (0 for any); Linux files carry none, so choosers offer every file, but
+// for a mailing document ('Bvto') the open panel shows the "*.bvto" files.
 // A modal alert shown from a cooperative thread blocks the other threads until it closes.
 // GUI thread only; Install does not take ownership.
 #pragma once
