@@ -5,6 +5,7 @@
 // and the web-page address made whole.
 #include "MailingWindowFixture.h"
 
+#include "CFPropertyList.h"
 #include "Clock.h"
 #include "ControlValues.h"
 #include "ToolboxCommands.h"
@@ -229,19 +230,21 @@ TEST_F(DocumentCommandsTest, ASideTextTheCharsetCannotHoldAlertsAndKeepsTheOldBy
             SetControl32BitValue(charset, item);
     }
     window->SetSideText(CBrevantoWindow::ESideText::preamble, "Καλή");
-    CText bytes;
-    window->GetPreamble(bytes);
-    ASSERT_EQ(QByteArray(bytes.buffer, bytes.length), QByteArray("\xca\xe1\xeb\xde"));
+    window->GetPreamble(window->mPreamble);
+    const QByteArray greek("\xca\xe1\xeb\xde");
+    ASSERT_EQ(QByteArray(window->mPreamble.buffer, window->mPreamble.length), greek);
 
+    // The window's record keeps its bytes, and a save writes those.
     window->SetSideText(CBrevantoWindow::ESideText::preamble, "日本");
     mPresenter->QueueAlert(kAlertStdAlertOKButton);
-    CText again;
-    window->GetPreamble(again);
-    EXPECT_EQ(QByteArray(again.buffer, again.length), QByteArray("\xca\xe1\xeb\xde"));
+    window->GetPreamble(window->mPreamble);
+    EXPECT_EQ(QByteArray(window->mPreamble.buffer, window->mPreamble.length), greek);
     EXPECT_EQ(mPresenter->Requests().back().kind, ScriptedPresenter::Kind::alert) << "an alert, not a sheet";
     EXPECT_EQ(mPresenter->Requests().back().message,
               "The preamble could not be extracted using the specified encoding.");
     EXPECT_EQ(mPresenter->Requests().back().explanation, "Please try another encoding, such as Unicode.");
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    EXPECT_EQ(window->BuildDocumentDictionary().Value("Preamble").ToData(), greek);
 }
 
 TEST_F(DocumentCommandsTest, WebPageAddressesWithoutASchemeGetOne)
