@@ -108,8 +108,9 @@ TEST_F(EventsTest, GetURLOpensAWindowWithTheNormalisedHost)
         const char* url;
         const char* shown; // null: no window
     } cases[] = {
-        {"http://ex%41mple.com/page.html", "example.com"},
-        {"http://user@b%C3%BCcher.de:8080/x", "b%C3%BCcher.de"},
+        // The host becomes the web-page address, which gets its scheme back when made whole.
+        {"http://ex%41mple.com/page.html", "http://example.com"},
+        {"http://user@b%C3%BCcher.de:8080/x", "http://b%C3%BCcher.de"},
         {"mailto:someone@example.com", ""},
         {"not a web address", ""},
         {"", nullptr},
@@ -121,7 +122,7 @@ TEST_F(EventsTest, GetURLOpensAWindowWithTheNormalisedHost)
     ASSERT_EQ(Windows().size(), 2u);
     EXPECT_EQ(Windows().front()->GetDocumentPath(), QString());
     EXPECT_EQ(URLText(Windows().front()), QString());
-    EXPECT_EQ(URLText(Windows().back()), "first.example");
+    EXPECT_EQ(URLText(Windows().back()), "http://first.example");
     for (const auto& entry : cases) {
         const size_t before = Windows().size();
         if (entry.shown && *entry.shown == 0)
