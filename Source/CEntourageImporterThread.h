@@ -12,8 +12,9 @@
 // Entourage group when the add-to-group box asked for it and no such group existed. The stop
 // button then ends the walk, keeping what was added.
 //
-// The window adopts the thread; its clean-up asks it to stop (a CStopException then leaves Run
-// with the panel as it is). GUI thread (cooperative) only.
+// The window adopts the thread; its clean-up asks it to stop, checked at every step, every 25
+// items parsed and every percent loaded (a CStopException then leaves Run with the panel as it
+// is). GUI thread (cooperative) only.
 #pragma once
 
 #include "CThread.h"
@@ -40,7 +41,8 @@ private:
     QStringList RunListScript(const QString& inScript, const QStringList& inArguments, const QString& inWhat,
                               const QString& inFailure, const QString& inProgressText);
     void Load(const QStringList& inNames, const QStringList& inAddresses);
-    void Alert(const QString& inText);
+    // The modal alert "Loading Entourage Group Contacts: " + the text, then Abandon.
+    [[noreturn]] void Alert(const QString& inText);
 
     CBrevantoWindow* mWindow;
     bool mAddToGroup;
