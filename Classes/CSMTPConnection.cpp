@@ -60,7 +60,7 @@ SInt32 CSMTPConnection::CarriedRecipients(const CMailMessage&) const
 
 void CSMTPConnection::SendOne(CMailMessage& mail, SecureMailSession& session)
 {
-    const Message& message = mail.message;
+    const MessageSummary& message = mail.message;
     mWindow.lastSendTime = double(QDateTime::currentSecsSinceEpoch());
     DeliveredRecipient& record = mWindow.currentRecipient;
     record.Reset();

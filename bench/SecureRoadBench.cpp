@@ -152,25 +152,35 @@ private:
     QTemporaryDir mFolder;
 };
 
-Message PersonalisedMessage(int index, const QString& attachmentPath, CDeliveryWindow& window)
+// The mailing as the window assembles it before a send: sender, server and, when asked, the
+// attachment, read and encoded once for every recipient.
+Message MailingMessage(const QString& attachmentPath)
 {
     Message message;
-    const QString name = QStringLiteral("Customer N\u00FAmero %1").arg(index);
     message.from = MakeAddressHeaderForm(QStringLiteral("Brevanto Sales"), QStringLiteral("sender@example.com")).c_str();
-    message.to = MakeAddressHeaderForm(name, QStringLiteral("customer%1@example.org").arg(index)).c_str();
     message.mailServer = "127.0.0.1";
+    message.contentType = "text/html";
+    if (!attachmentPath.isEmpty()) {
+        message.attachmentDisposition = Message::kAttachment;
+        message.AddAttachment(attachmentPath.toUtf8().constData());
+    }
+    return message;
+}
+
+// Recipient `index`'s message: the mailing's, refilled with that recipient's name, address,
+// subject and bodies, as the send engine does for each job.
+Message PersonalisedMessage(int index, const Message& mailing, CDeliveryWindow& window)
+{
+    Message message = mailing;
+    const QString name = QStringLiteral("Customer N\u00FAmero %1").arg(index);
+    message.to = MakeAddressHeaderForm(name, QStringLiteral("customer%1@example.org").arg(index)).c_str();
     message.recipientIndex = index;
     message.messageNumber = index;
-    message.contentType = "text/html";
     message.SetSubjectString(QStringLiteral("News for you, %1").arg(name));
     EncodeCFString(message, window, message.subject);
     const std::string utf8 = name.toStdString();
     message.body = ("<html><body><h1>Hello " + utf8 + "</h1><p>" + std::string(2000, 'x') + "</p></body></html>").c_str();
     message.plainText = ("Hello " + utf8 + "\n\n" + std::string(1500, 'y') + "\n").c_str();
-    if (!attachmentPath.isEmpty()) {
-        message.attachmentDisposition = Message::kAttachment;
-        message.AddAttachment(attachmentPath.toUtf8().constData());
-    }
     return message;
 }
 
@@ -216,7 +226,7 @@ void SendSecurely(benchmark::State& state, int perJob, ESecureTLSMode mode = ESe
     NoRetries noRetries;
     const int count = int(state.range(0));
     std::unique_ptr<AttachmentFile> attachment = state.range(1) ? std::make_unique<AttachmentFile>() : nullptr;
-    const QString attachmentPath = attachment ? attachment->Path() : QString();
+    const Message mailing = MailingMessage(attachment ? attachment->Path() : QString());
     BenchWindow window;
     window.port = server.Port();
     window.acceptAny = !server.Verifies();
@@ -226,14 +236,14 @@ void SendSecurely(benchmark::State& state, int perJob, ESecureTLSMode mode = ESe
         RunOnThread([&] {
             for (int first = 0; first < count; first += perJob) {
                 if (perJob == 1) {
-                    CSendJob job(PersonalisedMessage(first, attachmentPath, window), window);
+                    CSendJob job(PersonalisedMessage(first, mailing, window), window);
                     StartSendJob(job);
                     window.failures += job.success ? 0 : 1;
                     continue;
                 }
                 CList<Message> list;
                 for (int i = first; i < std::min(count, first + perJob); ++i)
-                    list.Append(PersonalisedMessage(i, attachmentPath, window));
+                    list.Append(PersonalisedMessage(i, mailing, window));
                 CSendJob job(list, window);
                 StartSendJob(job);
             }
@@ -260,6 +270,7 @@ void BM_WritePrebuiltMessages(benchmark::State& state)
     }
     const int count = int(state.range(0));
     std::unique_ptr<AttachmentFile> attachment = state.range(1) ? std::make_unique<AttachmentFile>() : nullptr;
+    const Message mailing = MailingMessage(attachment ? attachment->Path() : QString());
     BenchWindow window;
     for (auto _ : state) {
         QFile out(QString::fromLocal8Bit(path));
@@ -268,7 +279,7 @@ void BM_WritePrebuiltMessages(benchmark::State& state)
             return;
         }
         for (int i = 0; i < count; ++i) {
-            const Message message = PersonalisedMessage(i, attachment ? attachment->Path() : QString(), window);
+            const Message message = PersonalisedMessage(i, mailing, window);
             CMailMessage mail;
             BuildSendJobMessage(window, message, mail);
             const std::string source = mail.WriteSource();

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -42,6 +43,16 @@ void AssignBytes(CText& text, const char* bytes, size_t count)
 void AssignString(CText& text, const std::string& bytes)
 {
     AssignBytes(text, bytes.data(), bytes.size());
+}
+
+std::shared_ptr<const std::string> SharedBytes(const char* bytes, size_t count)
+{
+    return std::make_shared<const std::string>(bytes, count);
+}
+
+std::shared_ptr<const std::string> SharedBytes(const CText& text)
+{
+    return SharedBytes(text.buffer != nullptr ? text.buffer : "", size_t(text.length));
 }
 
 // OSErr of reading the whole file, with its bytes.
@@ -163,7 +174,7 @@ void attachment::ChooseEncoding(UInt8 useBinHex)
 OSErr attachment::Encode(CText& errorText)
 {
     const std::string filePath = View(path);
-    encodedBody.Clear();
+    encodedBody.reset();
     if (transferEncoding == kBinHex) {
         CBinHexEncoder encoder;
         const OSErr error = Forks().encodeBinHex(filePath.c_str(), encoder);
@@ -173,7 +184,7 @@ OSErr attachment::Encode(CText& errorText)
                                         + std::to_string(error) + ").");
             return error;
         }
-        AssignString(encodedBody, LMailMessage::CanonicalLineEnds(View(encoder)));
+        encodedBody = std::make_shared<const std::string>(LMailMessage::CanonicalLineEnds(View(encoder)));
         return noErr;
     }
     QByteArray data;
@@ -184,12 +195,14 @@ OSErr attachment::Encode(CText& errorText)
         return error;
     }
     if (transferEncoding == k7Bit && Is7BitData(data)) {
-        AssignBytes(encodedBody, data.constData(), size_t(data.size()));
+        encodedBody = SharedBytes(data.constData(), size_t(data.size()));
         return noErr;
     }
     transferEncoding = kBase64;
-    AssignBytes(encodedBody, data.constData(), size_t(data.size()));
-    Base64Encode(encodedBody);
+    CText encoded;
+    AssignBytes(encoded, data.constData(), size_t(data.size()));
+    Base64Encode(encoded);
+    encodedBody = SharedBytes(encoded);
     return noErr;
 }
 
@@ -269,7 +282,7 @@ void MakeAttachmentFromData(attachment& part, const QByteArray& data, const char
     Base64Encode(encoded);
     if (encoded.length == 0)
         return;
-    part.encodedBody = encoded;
+    part.encodedBody = SharedBytes(encoded);
     part.fileName = fileName;
     part.contentType = contentType;
     part.transferEncoding = attachment::kBase64;

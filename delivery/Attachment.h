@@ -21,6 +21,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 
 struct attachment {
     enum : SInt32 { k7Bit = 0, kBinHex = 1, kBase64 = 2 };
@@ -53,7 +55,9 @@ struct attachment {
     SInt32 transferEncoding = k7Bit;
     CText fileName;
     CText contentType;
-    CText encodedBody;
+    // The encoded body in CR LF lines, as it goes out; null until encoded. Read and encoded once:
+    // every copy of the part (each recipient's Message and mail message) shares these bytes.
+    std::shared_ptr<const std::string> encodedBody;
     CText headerBlock;
     OSType fileType = 0;
     OSType fileCreator = 0;

@@ -294,7 +294,7 @@ void SetStructure(CDeliveryWindow& window, const Message& message, CMailMessage&
             continue;
         LMailMessage& added = mail.AddPart(std::make_unique<LMailMessage>());
         added.SetRawHeaders(View(part->headerBlock));
-        added.SetBody(View(part->encodedBody));
+        added.SetSharedBody(part->encodedBody);
     }
 }
 
@@ -343,7 +343,7 @@ void MakeMessageID(CText& out, const CText& host)
 
 bool BuildSendJobMessage(CDeliveryWindow& window, const Message& message, CMailMessage& mail)
 {
-    mail.message = message;
+    mail.message = MessageSummary(message);
     if (message.attachmentError != 0) {
         mail.buildError = message.attachmentError;
         mail.buildErrorText = message.attachmentErrorText;

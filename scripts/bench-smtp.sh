@@ -9,6 +9,8 @@
 #   (e) Python smtplib with the same prebuilt messages: one connection, 25 per connection,
 #       TLS per message via the front, STARTTLS per message to the aiosmtpd peer
 #   (f) the TLS handshake ceiling: openssl s_time -new against the front
+#   (g) peak RSS of the build-and-send road (batch jobs of 25, the attachment) at the smallest
+#       count of BENCH_COUNTS and at BENCH_RSS_COUNT messages (default 100000; 0 skips it)
 # Figures only, no pass/fail. BENCH_COUNTS sets the message counts (default "10000 100000");
 # BUILD_DIR the build folder. Runs with a private home, so no setting of the user's changes.
 # The machine's load is printed first: figures of a loaded machine are only worth their ratios.
@@ -16,6 +18,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
 counts=${BENCH_COUNTS:-10000 100000}
+rss_count=${BENCH_RSS_COUNT:-100000}
 python=/usr/bin/python3
 
 BUILD_DIR="$build" bash "$top/scripts/build.sh" --target bench
@@ -79,7 +82,7 @@ export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" TMPDIR="$scratch/t
 export BREVANTO_BENCH_TLS_PORT="$front_port" BREVANTO_BENCH_CA_FILE="$scratch/ca.pem"
 export BREVANTO_BENCH_STARTTLS_PORT="$starttls_port" BENCH_COUNTS="$counts"
 
-declare -A rate
+declare -A rate rss
 
 # One row: a label, a key under which its messages per second are kept, and a command run in
 # a fresh process; its own lines, then its rate and peak RSS. A benchmark row's rate is its
@@ -106,7 +109,8 @@ PY
     value=$(grep -oE '[0-9.]+ (messages|connections)/s' "$scratch/out" | tail -1 | cut -d' ' -f1 || true)
     rate[$key]=$value
     [[ -n $value ]] || tail -3 "$scratch/err" | sed 's/^/   /'
-    echo "   peak RSS $(tail -1 "$scratch/rss") KB"
+    rss[$key]=$(tail -1 "$scratch/rss")
+    echo "   peak RSS ${rss[$key]} KB"
 }
 bench_row() {
     local label=$1 key=$2 filter=$3
@@ -168,4 +172,13 @@ for count in $counts; do
         rm -f "$messages"
     done
 done
+# (g): the same road at two counts; its peak RSS should not grow with the count.
+if (( rss_count > 0 )); then
+    small=$(tr ' ' '\n' <<<"$counts" | grep -E '^[0-9]+$' | sort -n | head -1)
+    for count in $small $rss_count; do
+        BENCH_COUNTS=$count bench_row "(g) peak RSS, batch jobs of 25, $count messages, attachment 1" "g$count" \
+            "^BM_SecureRoadBatchJobsOf25/messages:$count/attachment50KB:1/"
+    done
+    echo "-- (g) peak RSS: ${rss[g$small]:-?} KB at $small messages, ${rss[g$rss_count]:-?} KB at $rss_count (target: flat)"
+fi
 echo "== machine load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -192,7 +192,10 @@ void LMailMessage::WriteMessageHeaders(std::string& out) const
 void LMailMessage::WriteContent(std::string& out) const
 {
     if (mParts.empty()) {
-        out += CanonicalLineEnds(mBody);
+        if (mSharedBody)
+            out += *mSharedBody;
+        else
+            out += CanonicalLineEnds(mBody);
         return;
     }
     for (const auto& part : mParts) {
@@ -218,7 +221,7 @@ void LMailMessage::WritePart(std::string& out) const
 
 bool LMailMessage::SubtreeHolds(const std::string& needle) const
 {
-    if (mBody.find(needle) != std::string::npos || mRawHeaders.find(needle) != std::string::npos)
+    if (GetBody().find(needle) != std::string::npos || mRawHeaders.find(needle) != std::string::npos)
         return true;
     for (const auto& part : mParts) {
         if (part->SubtreeHolds(needle))
@@ -237,10 +240,21 @@ void LMailMessage::MakeBoundariesUnique()
         part->MakeBoundariesUnique();
 }
 
+// About the size of the written source: bodies (a little more for line ends made CR LF), header
+// blocks and room for each part's own headers and delimiters.
+size_t LMailMessage::SizeHint() const
+{
+    size_t size = GetBody().size() + GetBody().size() / 32 + mRawHeaders.size() + 256;
+    for (const auto& part : mParts)
+        size += part->SizeHint();
+    return size;
+}
+
 std::string LMailMessage::WriteSource()
 {
     MakeBoundariesUnique();
     std::string out;
+    out.reserve(SizeHint() + 1024);
     WriteMessageHeaders(out);
     out += "\r\n";
     WriteContent(out);

@@ -73,12 +73,15 @@ public:
     void SetContentTypeRaw(const std::string& text);
     void SetTransferEncoding(const std::string& encoding) { mTransferEncoding = encoding; }
     void SetBody(std::string body) { mBody = std::move(body); }
+    // A body already in CR LF lines, shared with other messages (an attachment's encoded bytes,
+    // the same for every recipient): written as it is, never copied into this message.
+    void SetSharedBody(std::shared_ptr<const std::string> body) { mSharedBody = std::move(body); }
     // The part's whole header block, each line ended by CR LF; written in place of its own
     // Content-Type and Content-Transfer-Encoding.
     void SetRawHeaders(const std::string& block) { mRawHeaders = block; }
     const std::string& GetContentType() const { return mContentType; }
     const std::string& GetTransferEncoding() const { return mTransferEncoding; }
-    const std::string& GetBody() const { return mBody; }
+    const std::string& GetBody() const { return mSharedBody ? *mSharedBody : mBody; }
     const std::string& GetBoundary() const { return mBoundary; }
 
     // Appends a part and gives it back; the message owns it.
@@ -105,6 +108,7 @@ private:
     void WriteContentHeaders(std::string& out, bool withVersion) const;
     void WriteContent(std::string& out) const;
     void WritePart(std::string& out) const;
+    size_t SizeHint() const;
     static void WriteHeader(std::string& out, const char* name, const std::string& value);
     static void WriteAddressList(std::string& out, const char* name, const std::vector<std::string>& list);
 
@@ -128,6 +132,7 @@ private:
     bool mContentTypeRaw = false;
     std::string mTransferEncoding;
     std::string mBody;
+    std::shared_ptr<const std::string> mSharedBody;
     std::string mRawHeaders;
     std::string mBoundary;
     std::vector<std::unique_ptr<LMailMessage>> mParts;

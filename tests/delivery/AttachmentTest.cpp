@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -19,6 +20,11 @@ using Attachments = MessageBuildTest;
 std::string Text(const CText& text)
 {
     return std::string(text.buffer, size_t(text.length));
+}
+
+std::string Text(const std::shared_ptr<const std::string>& bytes)
+{
+    return bytes ? *bytes : std::string();
 }
 
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
@@ -210,4 +216,26 @@ TEST_F(Attachments, ZeroByteFileIsAnEmptyPartAndMemoryPartsNeedBytes)
                                        "\tname=\"image.jpg\"\r\n"
                                        "Content-Disposition: inline;\r\n"
                                        "\tfilename=\"image.jpg\"\r\n");
+}
+
+// An attachment is read and encoded once: every recipient's copy of the Message and every
+// built mail message write the same bytes, never a copy of their own.
+TEST_F(Attachments, EveryRecipientsMessageSharesTheEncodedBytes)
+{
+    Message message = BasicMessage();
+    message.attachmentDisposition = Message::kAttachment;
+    ASSERT_EQ(message.AddAttachment(FilePath("photo.png").c_str()), noErr);
+    const Message first = message;
+    const Message second = message;
+    CMailMessage firstMail, secondMail;
+    ASSERT_TRUE(BuildSendJobMessage(window, first, firstMail));
+    ASSERT_TRUE(BuildSendJobMessage(window, second, secondMail));
+    ASSERT_EQ(firstMail.CountParts(), 2u);
+    ASSERT_EQ(secondMail.CountParts(), 2u);
+    const std::string& bytes = firstMail.PartAt(1).GetBody();
+    EXPECT_EQ(&bytes, &secondMail.PartAt(1).GetBody());
+    message.attachments.Rewind();
+    EXPECT_EQ(&bytes, message.attachments.Next()->encodedBody.get());
+    EXPECT_FALSE(bytes.empty());
+    EXPECT_NE(secondMail.WriteSource().find("\r\n\r\n" + bytes), std::string::npos);
 }
