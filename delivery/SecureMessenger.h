@@ -8,7 +8,10 @@
 // checked); while the client still has bytes to write, or without `waitReadable`, it calls
 // `yield` instead. It returns when the conversation ended at a callback or when nothing (no
 // callback, no byte) happened for `timeoutSeconds`; in that case the request is cancelled and
-// the outcome says "timed out".
+// the outcome says "timed out". The TLS handshake is the exception: it runs in non-blocking
+// steps inside a run-loop callback and waits for the server's bytes there, without yielding
+// (other threads running the same run loop would interleave with it), for its round trips
+// only and never longer than the time-out.
 //
 // Every conversation goes through TLS before it authenticates: STARTTLS on the greeting's
 // service, or TLS from the first byte (implicit). Certificates are verified against caFile
