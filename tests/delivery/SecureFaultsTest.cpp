@@ -43,13 +43,16 @@ TEST_F(SecureFaultsTest, EveryServerFaultFailsWithItsStatusLoggedAfterTheRetries
         const char* fault;
         std::vector<std::string> options;
         const char* logged;  // in a "Secure messenger: " line
+        const char* orLogged = nullptr;  // the other outcome of a race, when there is one
     } cases[] = {
         {"RCPT refused", {"-f", "RCPT"}, "500 5.3.0"},
         {"MAIL deferred", {"-r", "MAIL"}, "450 4.3.0"},
         {"end of data refused", {"-f", "."}, "500 5.3.0"},
         {"421 and hang-up", {"-Q", "MAIL"}, "421"},
         {"drop after end of data", {"-q", "."}, "Connection lost."},
-        {"550 during the data", {"-A", "0"}, "550"},
+        // The server answers 550 and hangs up while the client writes the message: whether the
+        // framework reads the reply or meets the hang-up first is a matter of timing.
+        {"550 during the data", {"-A", "0"}, "550", "Connection lost."},
         // The framework waits on a refused greeting: the idle deadline ends it.
         {"greeting refused", {"-f", "CONNECT"}, "Connection timed out. (Timeout = 3 seconds"},
         {"stalled reply", {"-W", "MAIL:20"}, "Connection timed out. (Timeout = 3 seconds"},
@@ -76,7 +79,8 @@ TEST_F(SecureFaultsTest, EveryServerFaultFailsWithItsStatusLoggedAfterTheRetries
         EXPECT_EQ(secure.count("Secure messenger: Starting SSL."), 2) << secure.join('\n').toStdString();
         EXPECT_EQ(lines.count("Send failed. Retrying..."), 1);
         EXPECT_EQ(lines.count("All retries failed. Giving up on this message!"), 1);
-        EXPECT_TRUE(secure.join('\n').contains(c.logged)) << secure.join('\n').toStdString();
+        const QString logged = secure.join('\n');
+        EXPECT_TRUE(logged.contains(c.logged) || (c.orLogged && logged.contains(c.orLogged))) << logged.toStdString();
         EXPECT_EQ(window.sendJobDone, 1);
     }
 }
