@@ -176,6 +176,8 @@ public:
     Boolean IsModified();
     // The save question on close and quit: true when the user cancelled (nothing closes).
     Boolean AskSaveChanges();
+    // The subject (or inFallback) as a file name with that extension, "/" and NUL made "-".
+    QString ProposedFileName(const QString& inFallback, const QString& inExtension) const;
     // The document and editing commands of the window (CBrevantoWindowDocumentCommands.cpp):
     // true when the command was one of them.
     Boolean ObeyDocumentCommand(CommandT inCommand, void* ioParam);
@@ -314,8 +316,6 @@ public:
     void GenerateRawSource();
     void ShowProgressSummary();
     void ShowScheduleSheet();
-    // Recipients as text to a file the user chooses: 0 selected, 1 flagged, 2 all.
-    Boolean ExportRecipients(SInt16 inMode);
 
     // Mailing logs. At a run's start: the header block into the log (not with inShowOnly) and
     // onto the progress sheet, which is shown. At its end: the HTML report of deliveredList and
@@ -440,6 +440,15 @@ public:
     // The imported recipients as flat records (empty without recipients), and back (appended).
     QByteArray RecipientsToData() const;
     void RecipientsFromData(const QByteArray& inData);
+    // Recipients as tab-separated lines ("first\tlast\temail\r", UTF-8) through the accessors:
+    // those selected in the list, or those of a flag array flagged (every one with inAll); into a
+    // file whole (0 selected, 1 flagged, 2 all of the current source; the old file kept when the
+    // write fails), or into a file the user chooses (true when the user cancelled).
+    void AppendRecipientLine(SInt32 inIndex, CText& ioText) const;
+    void AppendSelectedRecipientsText(CText& ioText) const;
+    void AppendFlaggedRecipientsText(const SendFlags& inFlags, CText& ioText, Boolean inAll) const;
+    OSErr WriteRecipientsFile(const QString& inPath, SInt16 inMode);
+    Boolean ExportRecipients(SInt16 inMode);
     // Captions and the recipients list.
     void UpdateRecipientCountText();
     void UpdateImportSourceText();

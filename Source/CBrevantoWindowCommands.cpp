@@ -418,5 +418,3 @@ void CBrevantoWindow::ShowScheduleSheet()
         SheetController::HideSheetWindow(recipients);
     ShowSheet(ENibWindow::schedule);
 }
-// The recipients export comes with the document.
-Boolean CBrevantoWindow::ExportRecipients(SInt16) { return true; }

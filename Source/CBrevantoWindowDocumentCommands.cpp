@@ -27,14 +27,6 @@ namespace {
 constexpr OSType kDocumentType = 'Bvto';
 constexpr OSType kDocumentCreator = 'KWRD';
 
-// A name to propose for a file: a subject may hold characters a file name cannot.
-QString ProposedFileName(const QString& inSubject, const QString& inFallback, const QString& inExtension)
-{
-    QString name = inSubject.isEmpty() ? inFallback : inSubject;
-    name.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QChar(0), QLatin1Char('-'));
-    return name + QLatin1Char('.') + inExtension;
-}
-
 QString ReasonOf(OSErr inError)
 {
     switch (inError) {
@@ -49,6 +41,16 @@ QString ReasonOf(OSErr inError)
 }
 
 } // namespace
+
+// A subject may hold characters a file name cannot: "/" would make it a folder.
+QString CBrevantoWindow::ProposedFileName(const QString& inFallback, const QString& inExtension) const
+{
+    QString name = GetControlText(Control(ControlRole::SubjectField));
+    if (name.isEmpty())
+        name = inFallback;
+    name.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QChar(0), QLatin1Char('-'));
+    return name + QLatin1Char('.') + inExtension;
+}
 
 Boolean CBrevantoWindow::ObeyDocumentCommand(CommandT inCommand, void*)
 {
@@ -122,8 +124,7 @@ Boolean CBrevantoWindow::SaveToFile()
 
 Boolean CBrevantoWindow::SaveAs()
 {
-    const QString proposed = ProposedFileName(GetControlText(Control(ControlRole::SubjectField)),
-                                              QStringLiteral("Untitled"), QStringLiteral("bvto"));
+    const QString proposed = ProposedFileName(QStringLiteral("Untitled"), QStringLiteral("bvto"));
     bool replacing = false;
     const std::optional<QString> chosen = Presenter::Get().AskSaveFile(QStringLiteral("Save As"), proposed, &replacing);
     if (!chosen || chosen->isEmpty())

@@ -2,12 +2,13 @@
 // on close and quit with its three answers, saves that cannot write (a folder in the file's
 // place) keeping the old file and the window's edits, the permissions of new files, the revert
 // sheets, the refusals while a mailing is scheduled, side texts the character set cannot hold,
-// and the web-page address made whole.
+// the web-page address made whole, and the recipients exported as tab-separated text.
 #include "MailingWindowFixture.h"
 
 #include "CFPropertyList.h"
 #include "Clock.h"
 #include "ControlValues.h"
+#include "DataBrowser.h"
 #include "ToolboxCommands.h"
 
 #include <QDir>
@@ -270,4 +271,62 @@ TEST_F(DocumentCommandsTest, WebPageAddressesWithoutASchemeGetOne)
         EXPECT_EQ(window->mWebPageURL, test.normalised);
         EXPECT_EQ(GetControlText(window->Control(ControlRole::SourceField)), test.normalised);
     }
+}
+
+TEST_F(DocumentCommandsTest, RecipientsExportAsTabSeparatedLines)
+{
+    auto* window = new CBrevantoWindow();
+    window->SelectRecipientsTab(2);
+    window->mRecipientsTab = 2;
+    for (const Person& person : {Person("Ann", "Lee", "ann@x.org"), Person("", "Smith", ""), Person("Bo", "", "bo@x.org")})
+        window->mImported.Append(person);
+    window->ShowImportedRecipients();
+    window->mImportSendFlags = std::vector<bool>{true, false, true};
+    auto* list = qobject_cast<DataBrowser*>(window->Control(ControlRole::RecipientsList));
+    ASSERT_NE(list, nullptr);
+    list->SetSelectedItems({}, DataBrowserSetOption::assign);
+
+    const QByteArray ann = "Ann\tLee\tann@x.org\r", smith = "\tSmith\t\r", bo = "Bo\t\tbo@x.org\r";
+    const struct {
+        SInt16 mode;
+        std::vector<DataBrowserItemID> selected;
+        QByteArray bytes;
+    } cases[] = {
+        {0, {}, ""},  // nothing selected: an empty file
+        {0, {3, 1}, ann + bo},
+        {1, {}, ann + bo},
+        {2, {}, ann + smith + bo},
+    };
+    const QString path = FolderPath("Recipients.txt");
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.mode);
+        list->SetSelectedItems(test.selected, DataBrowserSetOption::assign);
+        mPresenter->QueueSaveFile(path, QFileInfo::exists(path));
+        EXPECT_FALSE(window->ExportRecipients(test.mode));
+        EXPECT_EQ(mPresenter->Requests().back().explanation, "Recipients.txt");
+        EXPECT_EQ(ReadFile(path), test.bytes);
+    }
+
+    // The subject names the file; cancelling writes nothing.
+    SetControlText(window->Control(ControlRole::SubjectField), "May/June");
+    mPresenter->QueueSaveFile(std::nullopt, false);
+    EXPECT_TRUE(window->ExportRecipients(2));
+    EXPECT_EQ(mPresenter->Requests().back().explanation, "May-June.txt");
+
+    // A file that cannot be written is told, and what was in its place stays.
+    MakeNonEmptyFolder(FolderPath("Taken.txt"));
+    mPresenter->QueueSaveFile(FolderPath("Taken.txt"), true);
+    mPresenter->QueueSheet(kSheetOKCommand);
+    EXPECT_FALSE(window->ExportRecipients(2));
+    EXPECT_EQ(mPresenter->Requests().back().message, "The recipients could not be saved to \"Taken.txt\".");
+    EXPECT_TRUE(QFileInfo(FolderPath("Taken.txt/inside")).isDir());
+
+    // New files take the user's umask.
+    const mode_t old = ::umask(027);
+    mPresenter->QueueSaveFile(FolderPath("Masked.txt"), false);
+    window->ExportRecipients(2);
+    ::umask(old);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(FolderPath("Masked.txt")).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
