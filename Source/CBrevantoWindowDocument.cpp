@@ -426,6 +426,8 @@ void CBrevantoWindow::ReadRecipientKeys(const CFPropertyList::Dictionary& inDocu
     if (const CFPropertyList group = Typed(inDocument, "EntourageGroupName", CFPropertyList::Type::String);
         !group.IsNull()) {
         mEntourageGroup = group.ToString();
+        if (recipients.IsNull())
+            StartEntourageImport(false);
         UpdateImportSourceText();
         ResetSendFlags(ERecipientSource::imported, mImported.Count(), mImportSendFlags, false);
     }
