@@ -3,13 +3,13 @@
 
 #include "CDeliveryWindow.h"
 #include "CEnvironment.h"
+#include "Clock.h"
 #include "DeliveryErrorText.h"
 #include "LException.h"
 #include "SecureSend.h"
 #include "SendAttempts.h"
 #include "SoundPlayback.h"
 
-#include <QDateTime>
 
 namespace {
 
@@ -49,19 +49,10 @@ void CSMTPConnection::SendMessages(const std::vector<CMailMessage*>* list)
     }
 }
 
-// Batch types 2 and 3 carry the window's batch counter of recipients, numbered by the engine
-// from the message's recipient index on.
-SInt32 CSMTPConnection::CarriedRecipients(const CMailMessage&) const
-{
-    if (mWindow.batchType == 1)
-        return 1;
-    return std::max<SInt32>(1, mWindow.batchCounter);
-}
-
 void CSMTPConnection::SendOne(CMailMessage& mail, SecureMailSession& session)
 {
     const MessageSummary& message = mail.message;
-    mWindow.lastSendTime = double(QDateTime::currentSecsSinceEpoch());
+    mWindow.lastSendTime = Clock::NowUTC();
     DeliveredRecipient& record = mWindow.currentRecipient;
     record.Reset();
     record.sequence = message.messageNumber;
@@ -97,12 +88,13 @@ void CSMTPConnection::SendOne(CMailMessage& mail, SecureMailSession& session)
         CompleteDeliveryErrorText(record.errorCode, record.errorText);
     }
 
-    mWindow.processedCount += (mWindow.batchType == 1) ? 1 : mWindow.batchCounter;
+    // A message merged in Cc or Bcc carries its own recipient and the merged ones.
+    mWindow.processedCount += 1 + SInt32(message.carriedIndexes.size());
     mWindow.remainingCount = mWindow.totalCount - mWindow.processedCount;
     mWindow.UpdateProgress();
-    const SInt32 carried = CarriedRecipients(mail);
-    for (SInt32 i = 0; i < carried; ++i)
-        mWindow.RecordRecipientResult(record.succeeded, message.recipientIndex + i);
+    mWindow.RecordRecipientResult(record.succeeded, message.recipientIndex);
+    for (SInt32 index : message.carriedIndexes)
+        mWindow.RecordRecipientResult(record.succeeded, index);
     mWindow.deliveredList.Append(record);
     mWindow.RefreshDeliveredList(record.sequence + 1);
     mWindow.UpdateBatchRate();

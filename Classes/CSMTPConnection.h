@@ -27,7 +27,6 @@ public:
 
 private:
     void SendOne(CMailMessage& mail, SecureMailSession& session);
-    SInt32 CarriedRecipients(const CMailMessage& mail) const;
 
     CDeliveryWindow& mWindow;
     const SecureServer& mServer;

@@ -22,6 +22,7 @@
 #include "CText.h"
 #include "ControlMap.h"
 #include "ImportedRecipients.h"
+#include "MailingRun.h"
 #include "LCommander.h"
 #include "Message.h"
 #include "MergeFieldValues.h"
@@ -157,8 +158,29 @@ public:
     void SaveWindowDefaults();
     void ApplyWindowDefaults();
 
-    // Seams filled by the document, send and source code.
+    // Sending. StartSending runs the checks (each refusal is told in a sheet) and starts the
+    // send thread, which runs RunMailing. Pause and abort are the progress sheet's buttons.
     void StartSending();
+    void RunMailing();
+    void TogglePause();
+    void AbortMailing();
+    Boolean IsBatchMode() const { return mThrottle.batchMode; }
+    SInt32 GetBatchSize() const { return mThrottle.batchSize; }
+    // The schedule: its captions and timer from mScheduledTime (true when it lies ahead and
+    // the timer runs); the timer's check, which starts a due mailing; a repeat's next time
+    // measured from now; the sheet that edits it; one frame of the schedule icon (8 or more
+    // only erases).
+    Boolean ShowSchedule();
+    Boolean CheckSchedule();
+    Boolean RearmRepeatSchedule();
+    void ShowScheduleSheet();
+    void DrawScheduleIcon(SInt32 inFrame);
+    // Tests: the resend timer's delay (15 s) and the schedule timer's interval (0.2 s).
+    static void SetSendTimersForTests(double inResendDelay, double inScheduleInterval);
+    // Tests: StartSending only tells the hook, checking and sending nothing (empty: the real start).
+    static void SetStartSendingHookForTests(std::function<void(CBrevantoWindow*)> inHook);
+
+    // Seams filled by the document, send and source code.
     // Pacing from the throttle preferences into mThrottle and the batch type.
     void ReadThrottleSettings();
     void HideProgressSheets(Boolean inDispose);
@@ -315,7 +337,6 @@ public:
     void Preview();
     void GenerateRawSource();
     void ShowProgressSummary();
-    void ShowScheduleSheet();
 
     // Mailing logs. At a run's start: the header block into the log (not with inShowOnly) and
     // onto the progress sheet, which is shown. At its end: the HTML report of deliveredList and
@@ -525,6 +546,7 @@ public:
     UInt8 mImageHTML = 0;
     UInt8 mStartedBySchedule = 0;      // the running mailing was started by the schedule
     ThrottleSettings mThrottle;         // read at construction and at each run's start
+    MailingRun mRun;                    // the send engine's state
     bool mHasMeCard = false;
     QStringList mMeAddresses;           // the Me card's e-mail addresses ("From Me At")
     QString mMeName;
@@ -639,8 +661,38 @@ private:
     std::vector<const DeliveredRecipient*> mDeliveredRows;
     SInt32 mDeliveredErrors = 0;
     QHash<QString, QIcon> mAttachmentIcons; // by path
+
     std::unique_ptr<MailingSnapshot> mSavedState; // as last opened or saved
     bool mReverting = false;            // a confirmed revert closes without asking
+
+    // The send engine's steps (CBrevantoWindowSending.cpp, CBrevantoWindowResults.cpp).
+    enum class ESendResult { sent, failed, skipped };
+    void PrepareMailingRun();
+    void ShowMailingProgress();
+    void SendToRecipient(SInt32 inIndex);
+    void SendToAddress(const QString& inAddress);
+    void PrepareRecipientMessage();
+    ESendResult SendCurrentMessage();
+    std::unique_ptr<class CSendJob> SendOrBatch();
+    void SendBatch();
+    void ThrottleDelay();
+    void EndMailingRun();
+    std::vector<bool>* RunSendFlags();
+    void UpdateRate();
+    void ShowAddressCountText();
+    void RecordJobResult(const CSendJob& inJob);
+    void FinishSendFlags();
+    void InstallResendTimer();
+    void RemoveSendTimers();
+    static void ResendTimerFired(EventLoopTimerRef inTimer, void* inWindow);
+    void ShowRunSummary();
+    // The schedule's timer (CBrevantoWindowSchedule.cpp).
+    static void ScheduleTimerTick(EventLoopTimerRef inTimer, void* inWindow);
+    EventLoopTimerRef mScheduleTimer = nullptr;
+    static double sResendDelaySeconds;
+    static double sScheduleIntervalSeconds;
+    // Saves the document for the periodic save of a run (the window has a file).
+    void SaveMailingDocument();
 };
 
 // The open mailing windows, oldest first.

@@ -40,6 +40,9 @@ void CBrevantoWindow::Cleanup()
     if (mCleanedUp)
         return;
     mCleanedUp = true;
+    // A mailing still running ends at its next check; no timer fires on the closed window.
+    abortSend = 1;
+    RemoveSendTimers();
     StopThreads();
     for (ControlRole role : {ControlRole::SourceField, ControlRole::BrowserIconWell, ControlRole::RecipientsTabs,
                              ControlRole::SenderTabs, ControlRole::RecipientsSearchField}) {

@@ -411,10 +411,3 @@ OSStatus CBrevantoWindow::ConstrainLiveResize(WindowEvent& ioEvent)
 void CBrevantoWindow::Preview() {}
 void CBrevantoWindow::GenerateRawSource() {}
 void CBrevantoWindow::ShowProgressSummary() { ShowSheet(ENibWindow::progress); }
-// The schedule sheet opens on the window; its timer comes with scheduled sending.
-void CBrevantoWindow::ShowScheduleSheet()
-{
-    if (WindowRef recipients = Window(ENibWindow::recipients); SheetController::IsSheetShown(recipients))
-        SheetController::HideSheetWindow(recipients);
-    ShowSheet(ENibWindow::schedule);
-}

@@ -65,27 +65,6 @@ SInt32 CBrevantoWindow::GetPriorityValue() const
     return value == 3 || value < 1 || value > 5 ? 0 : value;
 }
 
-void CBrevantoWindow::ShowCurrentRecipient(const QString& inDisplayName, const QString& inEmail)
-{
-    const QString text = inDisplayName.isEmpty() ? inEmail : inDisplayName + " <" + inEmail + ">";
-    SetControlTitleWithCFString(Control(ControlRole::RecipientCaption), text);
-}
-
-void CBrevantoWindow::UpdateProgress()
-{
-    ControlRef bar = Control(ControlRole::SendProgressBar);
-    SetControl32BitMaximum(bar, totalCount);
-    SetControl32BitValue(bar, processedCount);
-    SetControlTitleWithCFString(Control(ControlRole::RecipientCountCaption),
-                                QStringLiteral("%1 of %2").arg(processedCount).arg(totalCount));
-}
-
-void CBrevantoWindow::RecordRecipientResult(UInt8, SInt32) {}
-
-void CBrevantoWindow::UpdateBatchRate() {}
-
-void CBrevantoWindow::AutoSaveIfDue() {}
-
 void CBrevantoWindow::ReadThrottleSettings()
 {
     mThrottle = ThrottleSettings::Read();

@@ -1,32 +1,9 @@
-#include "SendSeams.h"
-
+// The window handlers not built yet answer "not handled".
 #include "CBrevantoWindow.h"
 #include "WindowEvents.h"
 
-
-#include <utility>
-
-namespace {
-SendSeams::Observer& StartSendingObserver()
-{
-    static SendSeams::Observer observer;
-    return observer;
-}
-} // namespace
-
-void SendSeams::SetStartSendingObserver(Observer inObserver) { StartSendingObserver() = std::move(inObserver); }
-
-void SendSeams::NotifyStartSending(CBrevantoWindow* inWindow)
-{
-    if (StartSendingObserver())
-        StartSendingObserver()(inWindow);
-}
-
-void CBrevantoWindow::StartSending() { SendSeams::NotifyStartSending(this); }
-
 OSStatus CBrevantoWindow::HandleAttachmentsDrawerEvent(WindowEvent&) { return eventNotHandledErr; }
 OSStatus CBrevantoWindow::HandleScheduleSheetEvent(WindowEvent&) { return eventNotHandledErr; }
-OSStatus CBrevantoWindow::HandleProgressSheetEvent(WindowEvent&) { return eventNotHandledErr; }
 // Until the editors' own handlers come, their Spelling button checks their pane.
 namespace {
 OSStatus CheckSpellingOnly(CBrevantoWindow& ioWindow, const WindowEvent& inEvent, ControlRole inPane)

@@ -80,7 +80,6 @@ public:
     SInt32 remainingCount = 0;
     SInt32 totalCount = 0;
     SInt32 batchType = 1;      // 1 one recipient per message; 2 To list; 3 Bcc list
-    SInt32 batchCounter = 1;   // recipients carried by the current batch message
 
     // Delivery records.
     DeliveredRecipient currentRecipient;

@@ -17,6 +17,7 @@ struct MessageSummary {
     explicit MessageSummary(const Message& message)
         : messageNumber(message.messageNumber)
         , recipientIndex(message.recipientIndex)
+        , carriedIndexes(message.carriedIndexes)
         , subjectString(message.subjectString)
         , bcc(message.bcc)
         , cc(message.cc)
@@ -25,6 +26,7 @@ struct MessageSummary {
 
     SInt32 messageNumber = -1;
     SInt32 recipientIndex = -1;
+    std::vector<SInt32> carriedIndexes;  // the other recipients a merged batch message carries
     QString subjectString;
     CText bcc;  // as typed, for the log line
     CText cc;

@@ -21,6 +21,8 @@
 
 #include <QString>
 
+#include <vector>
+
 struct Message {
     enum : SInt16 { kInline = 1, kAttachment = 2, kEmbedded = 3 };
 
@@ -37,6 +39,10 @@ struct Message {
     CText toDisplay;  // the same for people to read (names a refused address)
     SInt32 messageNumber = -1;
     SInt32 recipientIndex = -1;
+    // Batches in Cc or Bcc: the other recipients this message carries, by index, in the order
+    // merged (not consecutive: unflagged recipients between them are skipped). Each gets the
+    // message's result.
+    std::vector<SInt32> carriedIndexes;
     QString subjectString;  // null when none
     CText subject;          // subject words
     CText from;             // header form

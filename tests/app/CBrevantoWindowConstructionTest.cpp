@@ -221,26 +221,32 @@ TEST_F(MailingWindowTest, ATextFileOpensANewMailingThatImportsIt)
     EXPECT_EQ(window->GetRecipientEmail(0), "ann@example.com");
 }
 
+// Sending starts with its checks: a mailing without recipients is refused with its sheet, which
+// shows that the start was asked for.
 TEST_F(MailingWindowTest, SendOnOpenSendsOnlyWhenTheUserOpensTheDocument)
 {
     const QString path = FolderPath("Weekly SendOnOpen.bvto");
     WriteFile(path, DocumentBytes());
-    std::vector<CBrevantoWindow*> started;
-    SendSeams::SetStartSendingObserver([&started](CBrevantoWindow* inWindow) { started.push_back(inWindow); });
+    const auto startsAsked = [this] {
+        return std::count_if(mPresenter->Requests().begin(), mPresenter->Requests().end(), [](const auto& inRequest) {
+            return inRequest.message == "There are no recipients to send mail to.";
+        });
+    };
 
     CBrevantoWindow* restored = CBrevantoWindow::OpenDocumentFile(path, CBrevantoWindow::EOpenedBy::workspaceRestore);
     ASSERT_NE(restored, nullptr);
-    EXPECT_TRUE(started.empty());
+    EXPECT_EQ(startsAsked(), 0);
     restored->Cleanup();
 
+    mPresenter->QueueSheet(kSheetOKCommand);
     CBrevantoWindow* opened = CBrevantoWindow::OpenDocumentFile(path);
     ASSERT_NE(opened, nullptr);
-    EXPECT_EQ(started, std::vector<CBrevantoWindow*>{opened});
+    EXPECT_EQ(startsAsked(), 1);
     EXPECT_EQ(opened->GetDocumentPath(), path);
 
     // Opening it again brings the same window forward and sends nothing more.
     EXPECT_EQ(CBrevantoWindow::OpenDocumentFile(path), opened);
-    EXPECT_EQ(started.size(), 1u);
+    EXPECT_EQ(startsAsked(), 1);
     EXPECT_EQ(gWindowList.Count(), 1);
 }
 

@@ -54,7 +54,7 @@ protected:
     void SetUp() override
     {
         MailingWindowTest::SetUp();
-        SendSeams::SetStartSendingObserver([this](CBrevantoWindow*) { ++mStarts; });
+        CBrevantoWindow::SetStartSendingHookForTests([this](CBrevantoWindow*) { ++mStarts; });
         Launcher::Install(&mLauncher);
     }
     void TearDown() override

@@ -13,7 +13,6 @@
 #include "PreferenceGetters.h"
 #include "Preferences.h"
 #include "ScriptedPresenter.h"
-#include "SendSeams.h"
 #include "WindowAttributes.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +50,7 @@ protected:
             (*gWindowList.Next())->Cleanup();
         }
         DeleteQueued();
-        SendSeams::SetStartSendingObserver({});
+        CBrevantoWindow::SetStartSendingHookForTests({});
         NibLoader::SetNibFolder(QString());
         WindowAttributes::SetMainDisplaySize(QSize());
         mPresenter.reset();

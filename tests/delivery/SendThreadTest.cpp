@@ -197,12 +197,14 @@ TEST_F(SendThreadTest, BatchMessagesRecordEveryCarriedRecipient)
     mEnvironment->simulate = 1;
     FakeDeliveryWindow window;
     window.batchType = 2;
-    window.batchCounter = 3;
     CList<Message> list;
-    list.Append(MessageFor(5, "a@example.org, b@example.org, c@example.org"));
+    // Recipient 6 was not flagged: the message carries 5, 7 and 9.
+    Message merged = MessageFor(5, "a@example.org, b@example.org, c@example.org");
+    merged.carriedIndexes = {7, 9};
+    list.Append(merged);
     CSendJob job(list, window);
     Run(job);
-    const std::vector<std::pair<UInt8, SInt32>> expected = {{1, 5}, {1, 6}, {1, 7}};
+    const std::vector<std::pair<UInt8, SInt32>> expected = {{1, 5}, {1, 7}, {1, 9}};
     EXPECT_EQ(window.results, expected);
     EXPECT_EQ(window.processedCount, 3);
 }

@@ -31,6 +31,8 @@ public:
         std::vector<std::string> users = {"user:secret"};  // NAME:PASSWORD
         const char* mechanisms = nullptr;  // null: all three; "": no AUTH offered
         std::vector<std::string> refused = {};  // RCPT TO these gets 550 (and DATA after it 451)
+        int failDataEvery = 0;  // every n-th DATA of the peer's life answered with failCode
+        int failCode = 451;
     };
 
     struct Message {
@@ -62,6 +64,9 @@ public:
             args.insert(args.end(), {"--mechanisms", options.mechanisms});
         for (const auto& address : options.refused)
             args.insert(args.end(), {"--refuse", address});
+        if (options.failDataEvery > 0)
+            args.insert(args.end(), {"--fail-data-every", std::to_string(options.failDataEvery), "--fail-code",
+                                     std::to_string(options.failCode)});
         if (!mProcess.Start(args))
             return;
         std::sscanf(mProcess.ReadLine(std::chrono::seconds(60)).c_str(), "PORT %d", &mPort);
@@ -91,6 +96,16 @@ public:
             out.push_back(m);
         }
         return out;
+    }
+
+    // The accepted messages' files, in the order received.
+    QStringList MessageFiles() const
+    {
+        QDir spool(QString::fromStdString(Spool()));
+        QStringList files;
+        for (const QString& name : spool.entryList({"message-*.eml"}, QDir::Files, QDir::Name))
+            files << spool.filePath(name);
+        return files;
     }
 
     std::vector<Command> Commands() const

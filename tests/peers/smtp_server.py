@@ -18,6 +18,9 @@ limits what EHLO offers ("" offers no AUTH at all).
 Refusals: --refuse ADDRESS (repeatable) answers RCPT TO that address with 550; a DATA in the
 same transaction then gets 451, so nothing of it is stored.
 
+Failing DATA: --fail-data-every N answers every N-th DATA of the server's life (counted over all
+sessions) with --fail-code (451 unless given) instead of storing the message.
+
 Spool (--spool DIR; without it nothing is recorded, as the benchmark wants):
   commands.log        one JSON object per client command: session, tls, verb, arg
   message-NNNN.eml    the exact DATA bytes of each accepted message (dot-unstuffed)
@@ -97,11 +100,14 @@ class Accounts:
 
 
 class Handler:
-    def __init__(self, spool, accounts, offered, refused):
+    def __init__(self, spool, accounts, offered, refused, fail_every=0, fail_code=451):
         self.spool = spool
         self.accounts = accounts
         self.offered = offered
         self.refused = set(refused)
+        self.fail_every = fail_every
+        self.fail_code = fail_code
+        self.data_count = 0
 
     async def handle_EHLO(self, server, session, envelope, hostname, responses):
         session.host_name = hostname
@@ -132,6 +138,9 @@ class Handler:
     async def handle_DATA(self, server, session, envelope):
         if getattr(envelope, "refused", False):
             return "451 4.3.0 transaction had a refused recipient"
+        self.data_count += 1
+        if self.fail_every > 0 and self.data_count % self.fail_every == 0:
+            return "%d %s.0.0 DATA %d failed on purpose" % (self.fail_code, str(self.fail_code)[0], self.data_count)
         auth = session.auth_data if isinstance(session.auth_data, dict) else None
         self.spool.message(envelope, server.is_tls(), auth)
         return "250 OK: queued"
@@ -179,7 +188,7 @@ async def serve(args):
     accounts = Accounts(args.user)
     offered = [m for m in args.mechanisms.split() if m in ALL_MECHANISMS] \
         if args.mechanisms is not None else list(ALL_MECHANISMS)
-    handler = Handler(spool, accounts, offered, args.refuse)
+    handler = Handler(spool, accounts, offered, args.refuse, args.fail_data_every, args.fail_code)
     excluded = [m for m in ALL_MECHANISMS if m not in offered]
 
     if args.mode in ("silent", "silent-tls"):
@@ -222,6 +231,8 @@ def main():
     parser.add_argument("--user", action="append", default=[])
     parser.add_argument("--mechanisms")
     parser.add_argument("--refuse", action="append", default=[])
+    parser.add_argument("--fail-data-every", type=int, default=0)
+    parser.add_argument("--fail-code", type=int, default=451)
     args = parser.parse_args()
     if args.mode in ("starttls", "implicit", "silent-tls") and not (args.cert and args.key):
         parser.error("this mode needs --cert and --key")
