@@ -100,8 +100,10 @@ for r in json.load(open(sys.argv[1])).get("benchmarks", [])[:1]:
         print("error: %s" % r.get("error_message", ""))
     else:
         failures = r.get("failures")
-        print("%s  %.1f messages/s%s" % (r["name"], r.get("items_per_second", 0),
-                                        "" if failures is None else "  failures %d" % failures))
+        record = r.get("record_bytes")
+        print("%s  %.1f messages/s%s%s" % (r["name"], r.get("items_per_second", 0),
+                                          "" if failures is None else "  failures %d" % failures,
+                                          "" if record is None else "  record %d bytes" % record))
 PY
         rm -f "$scratch/json"
     fi
@@ -179,6 +181,11 @@ if (( rss_count > 0 )); then
         BENCH_COUNTS=$count bench_row "(g) peak RSS, batch jobs of 25, $count messages, attachment 1" "g$count" \
             "^BM_SecureRoadBatchJobsOf25/messages:$count/attachment50KB:1/"
     done
-    echo "-- (g) peak RSS: ${rss[g$small]:-?} KB at $small messages, ${rss[g$rss_count]:-?} KB at $rss_count (target: flat)"
+    echo "-- (g) peak RSS: ${rss[g$small]:-?} KB at $small messages, ${rss[g$rss_count]:-?} KB at $rss_count (target: flat" \
+         "beyond the delivery records)"
+    if [[ -n ${rss[g$small]:-} && -n ${rss[g$rss_count]:-} ]] && (( rss_count > small )); then
+        echo "-- (g) growth: $(( (rss[g$rss_count] - rss[g$small]) * 1024 / (rss_count - small) )) bytes per message" \
+             "(one delivery record: see 'record' above)"
+    fi
 fi
 echo "== machine load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
