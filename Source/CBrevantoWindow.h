@@ -214,6 +214,8 @@ public:
     void UpdateErrorCount();
     void ShowAlertSheet(const QString& inMessage, const QString& inExplanation, Boolean inAsSheet = true);
     void StartFileImport(const QString& inPath, Boolean inAddToGroup, Boolean inReplace);
+    // True, after an alert, while an import runs: two imports would fill the one list in turns.
+    Boolean RefuseWhileImporting();
     void SetWebPageURLText(const QString& inURL);
     OSStatus GetServerPassword(const QString& inServer, const QString& inUser, QString* outPassword);
     // Replaces the keychain's password for that server and user; nothing with an empty one.
@@ -517,6 +519,7 @@ public:
     QString mImportPath;                // the recipient import file
     QString mEntourageGroup;            // the Entourage group imported from; null when none
     ImportedRecipients mImported;
+    Boolean mImporting = false;         // a file, Entourage or Mail import runs
     SendFlags mABSendFlags;
     SendFlags mImportSendFlags;
     CList<CString256> mAttachmentPaths; // absolute paths

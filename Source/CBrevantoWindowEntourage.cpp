@@ -73,6 +73,8 @@ void CBrevantoWindow::FillEntourageGroupsMenu(const QStringList& inNames)
 
 void CBrevantoWindow::StartEntourageImport(Boolean inAddToGroup)
 {
+    if (RefuseWhileImporting())
+        return;
     auto* thread = new CEntourageImporterThread(this, inAddToGroup);
     AdoptThread(thread);
     thread->Resume();
@@ -92,7 +94,7 @@ OSStatus CBrevantoWindow::HandleGroupSheetEvent(WindowEvent& ioEvent)
     switch (ioEvent.command) {
     case 'ok  ': {
         SheetController::HideSheetWindow(sheet);
-        if (RefuseWhileSending())
+        if (RefuseWhileSending() || RefuseWhileImporting())
             return noErr;
         ControlRef popup = Control(ControlRole::EntourageGroupPopup);
         mEntourageGroup = GetPopupItemText(popup, GetControl32BitValue(popup));

@@ -12,7 +12,7 @@
 
 void CBrevantoWindow::StartFileImport(const QString& inPath, Boolean inAddToGroup, Boolean inReplace)
 {
-    if (inPath.isEmpty())
+    if (inPath.isEmpty() || RefuseWhileImporting())
         return;
     // An appending import of a second file keeps the window's import file.
     if (mImportPath.isEmpty() || inReplace)
@@ -24,6 +24,15 @@ void CBrevantoWindow::StartFileImport(const QString& inPath, Boolean inAddToGrou
     auto* thread = new CFileImporterThread(this, inPath, inAddToGroup, inReplace);
     AdoptThread(thread);
     thread->Resume();
+}
+
+Boolean CBrevantoWindow::RefuseWhileImporting()
+{
+    if (!mImporting)
+        return false;
+    ShowAlertSheet(QStringLiteral("An import is in progress."),
+                   QStringLiteral("Wait until it has ended, or stop it, before importing again."));
+    return true;
 }
 
 void CBrevantoWindow::ChooseImportFile(Boolean inReplace)

@@ -12,6 +12,7 @@
 #include "ScriptResultLists.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
 
 namespace {
 
@@ -34,6 +35,11 @@ QString MailGroupName()
 
 void CBrevantoWindow::ImportFromMail(Boolean inRecipients)
 {
+    if (RefuseWhileImporting())
+        return;
+    // The script may take a while, and other windows' threads run meanwhile.
+    mImporting = true;
+    const auto done = qScopeGuard([this] { mImporting = false; });
     ControlRef caption = Control(ControlRole::ImportSourceCaption);
     SetControlTitleWithCFString(caption, inRecipients ? QStringLiteral("Loading recipient selections from Mail")
                                                       : QStringLiteral("Loading sender selections from Mail"));

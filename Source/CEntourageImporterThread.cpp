@@ -10,6 +10,8 @@
 #include "ScriptResultLists.h"
 #include "ScriptRunner.h"
 
+#include <QScopeGuard>
+
 #include <optional>
 #include <vector>
 
@@ -40,6 +42,7 @@ CEntourageImporterThread::CEntourageImporterThread(CBrevantoWindow* inWindow, bo
     , mAddToGroup(inAddToGroup)
 {
     CFileImporterThread::ClearCancelRequest();
+    mWindow->mImporting = true;
     mWindow->SelectRecipientsTab(2);
     mWindow->mRecipientsTab = 2;
 }
@@ -60,6 +63,8 @@ void CEntourageImporterThread::Alert(const QString& inText)
 
 void* CEntourageImporterThread::Run()
 {
+    // Cleared by every way out of Run, a stop's exception too.
+    const auto done = qScopeGuard([this] { mWindow->mImporting = false; });
     mWindow->ShowImportPanel(true);
     Status(QStringLiteral("Pre-processing..."));
     CheckStop();

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 std::atomic<bool> CFileImporterThread::sCancel{false};
 
@@ -25,12 +26,15 @@ CFileImporterThread::CFileImporterThread(CBrevantoWindow* inWindow, const QStrin
     , mReplace(inReplace)
 {
     sCancel.store(false);
+    mWindow->mImporting = true;
     mWindow->SelectRecipientsTab(2);
     mWindow->mRecipientsTab = 2;
 }
 
 void* CFileImporterThread::Run()
 {
+    // Cleared by every way out of Run, a stop's exception too.
+    const auto done = qScopeGuard([this] { mWindow->mImporting = false; });
     mWindow->ShowImportPanel(true);
     SetControlTitleWithCFString(mWindow->Control(ControlRole::ImportStatusCaption), QStringLiteral("Pre-processing..."));
     CheckStop();

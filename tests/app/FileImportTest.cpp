@@ -1,6 +1,7 @@
 // Importing a recipients text file into a window on its cooperative thread: a 100,000-row file
-// from Python's csv imports whole, duplicates, the stop button, a replacing import of a missing
-// file, a window closed mid-import, and the text-file test.
+// from Python's csv imports whole, duplicates, the stop button, a second import refused while
+// one runs, a replacing import of a missing file, a window closed mid-import, and the text-file
+// test.
 #include "MailingWindowFixture.h"
 
 #include "../core/DecodingPeer.h"
@@ -100,6 +101,30 @@ TEST_F(MailingWindowTest, StopButtonKeepsWhatWasAdded)
     EXPECT_LT(kept, 20000);
     EXPECT_EQ(window->GetRecipientEmail(kept - 1), QStringLiteral("person%1@example.com").arg(kept - 1));
     EXPECT_FALSE(IsControlVisible(window->Control(ControlRole::ImportStopButton)));
+}
+
+TEST_F(MailingWindowTest, ASecondImportWhileOneRunsIsRefusedAndTheListStaysWhole)
+{
+    const QString big = FolderPath("people.csv");
+    WriteFile(big, GeneratedCsv(20000));
+    const QString small = FolderPath("list.txt");
+    WriteFile(small, "Ann Lee\tann@x.org\n");
+    CBrevantoWindow* window = NewWindow();
+    window->StartFileImport(big, false, true);
+    ASSERT_TRUE(LThread::WaitUntil([window] { return window->mImported.Count() > 0; },
+                                   DeadlineAfter(std::chrono::minutes(1))));
+    mPresenter->QueueSheet(kSheetOKCommand);
+    window->StartFileImport(small, false, false);
+    ASSERT_TRUE(WaitForImports());
+    ASSERT_EQ(mPresenter->Requests().size(), 1u);
+    EXPECT_EQ(mPresenter->Requests()[0].message, "An import is in progress.");
+    EXPECT_EQ(window->mImported.Count(), 20000);   // the first file whole, nothing of the second
+    EXPECT_EQ(window->mImportPath, big);
+
+    // Once it has ended, importing works again.
+    window->StartFileImport(small, false, false);
+    ASSERT_TRUE(WaitForImports());
+    EXPECT_EQ(window->mImported.Count(), 20001);
 }
 
 TEST_F(MailingWindowTest, AReplacingImportOfAFileThatIsGoneKeepsTheList)
