@@ -214,7 +214,8 @@ public:
     void UpdateErrorCount();
     void ShowAlertSheet(const QString& inMessage, const QString& inExplanation, Boolean inAsSheet = true);
     void StartFileImport(const QString& inPath, Boolean inAddToGroup, Boolean inReplace);
-    // True, after an alert, while an import runs: two imports would fill the one list in turns.
+    // True, after an alert, while an import runs: a second import would fill the one list in
+    // turns with it, and a mailing would walk a list that changes under it.
     Boolean RefuseWhileImporting();
     void SetWebPageURLText(const QString& inURL);
     OSStatus GetServerPassword(const QString& inServer, const QString& inUser, QString* outPassword);

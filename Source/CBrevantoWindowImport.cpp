@@ -31,7 +31,7 @@ Boolean CBrevantoWindow::RefuseWhileImporting()
     if (!mImporting)
         return false;
     ShowAlertSheet(QStringLiteral("An import is in progress."),
-                   QStringLiteral("Wait until it has ended, or stop it, before importing again."));
+                   QStringLiteral("The recipients are being imported: wait until the import has ended, or stop it."));
     return true;
 }
 

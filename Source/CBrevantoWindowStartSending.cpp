@@ -32,7 +32,7 @@ void CBrevantoWindow::StartSending()
                        QStringLiteral("Wait for it to end, or abort it, before sending again."));
         return;
     }
-    if (!CheckBeforeSending())
+    if (RefuseWhileImporting() || !CheckBeforeSending())
         return;
     mSending = 1;
     abortSend = 0;

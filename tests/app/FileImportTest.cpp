@@ -1,7 +1,7 @@
 // Importing a recipients text file into a window on its cooperative thread: a 100,000-row file
-// from Python's csv imports whole, duplicates, the stop button, a second import refused while
-// one runs, a replacing import of a missing file, a window closed mid-import, and the text-file
-// test.
+// from Python's csv imports whole, duplicates, the stop button, a second import or a mailing
+// refused while one runs, a replacing import of a missing file, a window closed mid-import, and
+// the text-file test.
 #include "MailingWindowFixture.h"
 
 #include "../core/DecodingPeer.h"
@@ -103,7 +103,7 @@ TEST_F(MailingWindowTest, StopButtonKeepsWhatWasAdded)
     EXPECT_FALSE(IsControlVisible(window->Control(ControlRole::ImportStopButton)));
 }
 
-TEST_F(MailingWindowTest, ASecondImportWhileOneRunsIsRefusedAndTheListStaysWhole)
+TEST_F(MailingWindowTest, ASecondImportOrAMailingWhileAnImportRunsIsRefusedAndTheListStaysWhole)
 {
     const QString big = FolderPath("people.csv");
     WriteFile(big, GeneratedCsv(20000));
@@ -115,9 +115,13 @@ TEST_F(MailingWindowTest, ASecondImportWhileOneRunsIsRefusedAndTheListStaysWhole
                                    DeadlineAfter(std::chrono::minutes(1))));
     mPresenter->QueueSheet(kSheetOKCommand);
     window->StartFileImport(small, false, false);
+    mPresenter->QueueSheet(kSheetOKCommand);
+    window->StartSending();   // a mailing would walk a list that still grows
+    EXPECT_FALSE(window->IsSending());
     ASSERT_TRUE(WaitForImports());
-    ASSERT_EQ(mPresenter->Requests().size(), 1u);
-    EXPECT_EQ(mPresenter->Requests()[0].message, "An import is in progress.");
+    ASSERT_EQ(mPresenter->Requests().size(), 2u);
+    for (const auto& request : mPresenter->Requests())
+        EXPECT_EQ(request.message, "An import is in progress.");
     EXPECT_EQ(window->mImported.Count(), 20000);   // the first file whole, nothing of the second
     EXPECT_EQ(window->mImportPath, big);
 
