@@ -336,10 +336,26 @@ public:
     // its POP-before-SMTP items.
     void ShowServerAuthenticationControls();
 
-    // Until their owners land them (CBrevantoWindowCommands.cpp holds the least of each).
-    void Preview();
-    void GenerateRawSource();
+    // The progress sheet with the mailing's summary, nothing logged.
     void ShowProgressSummary();
+
+    // The preview: after the checks, one message made for the sender goes through the server
+    // on a CPreviewThread (Preview), or its raw source to a ".eml" file the user names
+    // (GenerateRawSource: false when a check refused). The window is busy meanwhile.
+    void Preview();
+    Boolean GenerateRawSource();
+    void BuildPreview(Boolean inRawSource);
+    // Sends mMessage; the job's code when it is negative, else 0. A failure's text becomes the
+    // status; a server asking for STARTTLS turns the SSL box on and says so.
+    SInt32 SendPreviewMessage();
+    // The user's mail program (the desktop's handler of mailto: links); a failure is alerted.
+    void OpenMailApplication();
+    // Send-time settings: "Play Success Sound" (off), "Play Error Sound" (on), "StartMailingPaused"
+    // (off), "Open Default Emailer" (on).
+    static Boolean GetPlaySuccessSound();
+    static Boolean GetPlayErrorSound();
+    static Boolean GetStartMailingPaused();
+    static Boolean GetOpenDefaultEmailer();
 
     // Mailing logs. At a run's start: the header block into the log (not with inShowOnly) and
     // onto the progress sheet, which is shown. At its end: the HTML report of deliveredList and
@@ -639,6 +655,7 @@ private:
     QList<QPair<QString, QString>> mCharsets; // display name, MIME name; in popup order
     std::vector<CThread*> mThreads;
     std::shared_ptr<bool> mPortTestRunning;  // the server test's thread still runs
+    void SaveRawSource();
     QString mDocumentPath;              // empty while unsaved
     EOpenedBy mOpenedBy = EOpenedBy::user;
     bool mCleanedUp = false;

@@ -44,8 +44,8 @@ void CBrevantoWindow::Cleanup()
     abortSend = 1;
     RemoveSendTimers();
     StopThreads();
-    for (ControlRole role : {ControlRole::SourceField, ControlRole::BrowserIconWell, ControlRole::RecipientsTabs,
-                             ControlRole::SenderTabs, ControlRole::RecipientsSearchField}) {
+    for (ControlRole role : {ControlRole::SourceField, ControlRole::BrowserIconWell, ControlRole::MailAppIconWell,
+                             ControlRole::RecipientsTabs, ControlRole::SenderTabs, ControlRole::RecipientsSearchField}) {
         if (ControlRef control = Control(role))
             ControlHandlers::RemoveControlEventHandler(control);
     }

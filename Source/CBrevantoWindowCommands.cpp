@@ -404,10 +404,3 @@ OSStatus CBrevantoWindow::ConstrainLiveResize(WindowEvent& ioEvent)
     ioEvent.bounds = bounds;
     return noErr;
 }
-
-// --- Least seams: each goes when the code that owns it lands. ---------------------------------
-
-// The preview, the raw source and the quiet mailing summary come with the send preparation.
-void CBrevantoWindow::Preview() {}
-void CBrevantoWindow::GenerateRawSource() {}
-void CBrevantoWindow::ShowProgressSummary() { ShowSheet(ENibWindow::progress); }

@@ -354,6 +354,12 @@ void CBrevantoWindow::InstallControlHandlers()
             return OSStatus(noErr);
         });
     }
+    if (ControlRef well = Control(ControlRole::MailAppIconWell)) {
+        ControlHandlers::InstallControlEventHandler(well, {ControlEventKind::click}, [this](ControlEvent&) {
+            OpenMailApplication();
+            return OSStatus(noErr);
+        });
+    }
     if (ControlRef tabs = Control(ControlRole::RecipientsTabs)) {
         ControlHandlers::InstallControlEventHandler(tabs, {ControlEventKind::hit},
                                                     [this](ControlEvent& ioEvent) { return RecipientsTabHit(ioEvent); });

@@ -148,6 +148,8 @@ void CBrevantoWindow::LogMailingHeader(Boolean inShowOnly)
         SheetController::ShowSheetWindow(progress, GetMainWindow());
 }
 
+void CBrevantoWindow::ShowProgressSummary() { LogMailingHeader(true); }
+
 void CBrevantoWindow::AppendLogSummary(CText& ioText, UInt32 inElapsedSeconds)
 {
     SInt32 errors = 0;
