@@ -3,8 +3,9 @@
   read_message.py MESSAGE
 
 The message is parsed with Python's email package (policy.default). Prints "To: ", "From: " and
-"Subject: " with their decoded values, "Parts: " and the content types of the leaf parts, and
-one "Defect: " line per defect found in any part or header."""
+"Subject: " with their decoded values, "Parts: " and the content types of the leaf parts,
+"Text: " and each line of every text part decoded, and one "Defect: " line per defect found in
+any part or header."""
 import email
 import email.policy
 import sys
@@ -17,6 +18,10 @@ def main():
         print("%s: %s" % (name, message[name] or ""))
     leaves = [part.get_content_type() for part in message.walk() if not part.is_multipart()]
     print("Parts: " + " ".join(leaves))
+    for part in message.walk():
+        if part.get_content_maintype() == "text":
+            for line in part.get_content().splitlines():
+                print("Text: " + line)
     for part in message.walk():
         for defect in part.defects:
             print("Defect: " + type(defect).__name__)
