@@ -712,8 +712,6 @@ private:
     EventLoopTimerRef mScheduleTimer = nullptr;
     static double sResendDelaySeconds;
     static double sScheduleIntervalSeconds;
-    // Saves the document for the periodic save of a run (the window has a file).
-    void SaveMailingDocument();
 };
 
 // The open mailing windows, oldest first.

@@ -130,11 +130,8 @@ void CBrevantoWindow::AutoSaveIfDue()
         LogLine(QStringLiteral("Auto save skipped: the mailing has not been saved to a file."));
         return;
     }
-    SaveMailingDocument();
+    SaveToFile();
 }
-
-// Until documents can be saved whole, the periodic save writes nothing.
-void CBrevantoWindow::SaveMailingDocument() {}
 
 void CBrevantoWindow::FinishSendFlags()
 {

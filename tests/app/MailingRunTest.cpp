@@ -6,6 +6,7 @@
 #include "MailingRunFixture.h"
 
 #include "PreferenceGetters.h"
+#include "WindowEvents.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -222,6 +223,231 @@ TEST_F(MailingRunTest, RefusalsComeInOrderAndStartNothing)
     EXPECT_EQ(messages, (QStringList{"There are no recipients to send mail to.",
                                      "There are no selected recipients to send mail to.",
                                      "This computer does not seem to be connected to the Internet."}));
+}
+
+} // namespace
+
+namespace {
+
+// Aborted midway: no flag comes back and nothing is resent; Send again mails exactly the rest.
+TEST_F(MailingRunTest, AnAbortedRunLeavesTheRestFlaggedAndTheNextSendMailsExactlyThem)
+{
+    SmtpServerPeer peer({EMode::startTLS});
+    ASSERT_TRUE(peer.IsRunning());
+    Set(kResendOnErrorKey, "true");
+    QString list;
+    for (int i = 0; i < 8; ++i)
+        list += QStringLiteral("P%1\tQ\tp%1@example.org\n").arg(i);
+    CBrevantoWindow* window = MakeWindow(peer.Port(), list);
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    window->StartSending();
+    ASSERT_TRUE(LThread::WaitUntil([&] { return peer.Messages().size() >= 2; }, DeadlineAfter(std::chrono::minutes(1))));
+    window->AbortMailing();
+    ASSERT_TRUE(LThread::WaitUntil([&] { return !window->IsSending(); }, DeadlineAfter(std::chrono::minutes(1))));
+    EXPECT_EQ(Caption(window, ControlRole::ProgressStatusCaption), "Aborted with 0 errors.");
+    const int sent = window->deliveredList.Count();
+    ASSERT_GE(sent, 2);
+    ASSERT_LT(sent, 8);
+    std::vector<bool> expected(8, true);
+    std::fill(expected.begin(), expected.begin() + sent, false);
+    EXPECT_EQ(Flags(window), expected);
+    EXPECT_EQ(window->mRun.resendTimer, nullptr);
+
+    ASSERT_TRUE(SendAndWait(window, *mPresenter));
+    QStringList received;
+    for (const auto& message : peer.Messages())
+        received << message.rcptTos;
+    QStringList all;
+    for (int i = 0; i < 8; ++i)
+        all << QStringLiteral("p%1@example.org").arg(i);
+    EXPECT_EQ(received, all);
+}
+
+// On the program's clock, frozen: a mailing due 90 s ahead, repeating every 2 minutes. The due
+// second itself starts nothing, the next one does; the next run is due 120 s after this one
+// ended. With repeat off the time is cleared before sending.
+TEST_F(MailingRunTest, AScheduledMailingStartsTheSecondAfterItsTimeAndRepeatsFromItsEnd)
+{
+    SmtpServerPeer peer({EMode::startTLS});
+    ASSERT_TRUE(peer.IsRunning());
+    Clock::SetForTests(QDateTime(QDate(2041, 3, 5), QTime(10, 4, 0)), 0);
+    CBrevantoWindow* window = MakeWindow(peer.Port(), kThreeRecipients);
+    SetControl32BitValue(window->Control(ControlRole::RepeatCheckBox), 1);
+    SetControlText(window->Control(ControlRole::RepeatCountField), "2");
+    SetControl32BitValue(window->Control(ControlRole::RepeatUnitsPopup), 2);
+    const SInt64 due = Clock::Now() + 90;
+    window->mScheduledTime = due;
+    ASSERT_TRUE(window->ShowSchedule());
+    EXPECT_TRUE(IsControlVisible(window->Control(ControlRole::ScheduleTimeCaption)));
+    EXPECT_TRUE(Caption(window, ControlRole::ScheduleTimeCaption).contains("10:05:30"))
+        << Caption(window, ControlRole::ScheduleTimeCaption).toStdString();
+    EXPECT_TRUE(window->IsScheduledLater());
+
+    EXPECT_FALSE(window->CheckSchedule());
+    Clock::AdvanceForTests(90);
+    EXPECT_FALSE(window->CheckSchedule());
+    Clock::AdvanceForTests(1);
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    ASSERT_TRUE(window->CheckSchedule());
+    EXPECT_TRUE(window->IsSending());
+    EXPECT_EQ(window->mStartedBySchedule, 1);
+    EXPECT_EQ(window->mScheduledTime, due);
+    ASSERT_TRUE(LThread::WaitUntil([&] { return !window->IsSending(); }, DeadlineAfter(std::chrono::minutes(1))));
+    EXPECT_EQ(peer.Messages().size(), 4u);
+    EXPECT_EQ(window->mStartedBySchedule, 0);
+    EXPECT_EQ(window->mScheduledTime, Clock::Now() + 120);
+    EXPECT_TRUE(window->IsScheduledLater());
+
+    // Due while a run is going on (started paused): it waits for the window.
+    Set(kStartMailingPausedKey, "true");
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    window->StartSending();
+    ASSERT_TRUE(window->IsSending());
+    Clock::AdvanceForTests(121);
+    EXPECT_FALSE(window->CheckSchedule());
+    mPresenter->QueueSheet(kSheetOKCommand);  // that run sends nothing
+    window->AbortMailing();
+    ASSERT_TRUE(LThread::WaitUntil([&] { return !window->IsSending(); }, DeadlineAfter(std::chrono::minutes(1))));
+    Set(kStartMailingPausedKey, nullptr);
+
+    // Repeat off: the time goes before the mailing starts.
+    SetControl32BitValue(window->Control(ControlRole::RepeatCheckBox), 0);
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    ASSERT_TRUE(window->CheckSchedule());
+    EXPECT_EQ(window->mScheduledTime, 0);
+    ASSERT_TRUE(LThread::WaitUntil([&] { return !window->IsSending(); }, DeadlineAfter(std::chrono::minutes(1))));
+    EXPECT_EQ(peer.Messages().size(), 8u);
+    EXPECT_FALSE(window->IsScheduledLater());
+}
+
+// Repeats are counted in 64 bits: weeks of the largest count stay in the future.
+TEST_F(MailingRunTest, RepeatIntervalsNeverOverflow)
+{
+    Clock::SetForTests(QDateTime(QDate(2040, 2, 7), QTime(0, 0, 0)), 0);
+    CBrevantoWindow* window = MakeWindow(25, QString());
+    SetControl32BitValue(window->Control(ControlRole::RepeatCheckBox), 1);
+    struct Case {
+        const char* count;
+        SInt32 unit;
+        SInt64 interval; // 0: no repeat
+    };
+    const Case cases[] = {{"32767", 5, 32767LL * 604800}, {"40000", 5, 32767LL * 604800}, {"2", 2, 120},
+                          {"0", 2, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.count);
+        window->mScheduledTime = Clock::Now() - 1;
+        SetControlText(window->Control(ControlRole::RepeatCountField), c.count);
+        SetControl32BitValue(window->Control(ControlRole::RepeatUnitsPopup), c.unit);
+        const bool armed = window->RearmRepeatSchedule();
+        EXPECT_EQ(armed, c.interval > 0);
+        if (armed) {
+            EXPECT_EQ(window->mScheduledTime, Clock::Now() + c.interval);
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The progress sheet's Pause holds the run between recipients (nothing more reaches the server
+// while paused); a second Pause resumes it and the run completes.
+TEST_F(MailingRunTest, PauseFromTheProgressSheetHoldsTheRunUntilPressedAgain)
+{
+    SmtpServerPeer peer({EMode::startTLS});
+    ASSERT_TRUE(peer.IsRunning());
+    QString list;
+    for (int i = 0; i < 6; ++i)
+        list += QStringLiteral("P%1\tQ\tp%1@example.org\n").arg(i);
+    CBrevantoWindow* window = MakeWindow(peer.Port(), list);
+    WindowRef sheet = window->Window(CBrevantoWindow::ENibWindow::progress);
+    const auto press = [&](CommandT inCommand) {
+        WindowEvent event;
+        event.command = inCommand;
+        window->HandleProgressSheetEvent(event);
+    };
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    window->StartSending();
+    ASSERT_TRUE(LThread::WaitUntil([&] { return peer.Messages().size() >= 1; }, DeadlineAfter(std::chrono::minutes(1))));
+    press('PAUS');
+    EXPECT_EQ(Caption(window, ControlRole::PauseButton), "Resume");
+    ASSERT_TRUE(LThread::WaitUntil([&] { return Caption(window, ControlRole::StatusCaption) == "Status: Paused"; },
+                                   DeadlineAfter(std::chrono::minutes(1))));
+    const size_t held = peer.Messages().size();
+    LThread::WaitUntil([] { return false; }, DeadlineAfter(std::chrono::milliseconds(400)));
+    EXPECT_EQ(peer.Messages().size(), held);
+    EXPECT_LT(held, 6u);
+    press('PAUS');
+    EXPECT_EQ(Caption(window, ControlRole::PauseButton), "Pause");
+    ASSERT_TRUE(LThread::WaitUntil([&] { return !window->IsSending(); }, DeadlineAfter(std::chrono::minutes(1))));
+    EXPECT_EQ(peer.Messages().size(), 6u);
+    EXPECT_EQ(Caption(window, ControlRole::ProgressStatusCaption), "Completed with 0 errors.");
+    EXPECT_NE(sheet, nullptr);
+}
+
+// Batches merged in Bcc: one envelope for the whole batch and no Bcc header in the message.
+TEST_F(MailingRunTest, BatchesMergedInBccGoInTheEnvelopeOnly)
+{
+    SmtpServerPeer peer({EMode::startTLS});
+    ASSERT_TRUE(peer.IsRunning());
+    Set(kThrottleTypeKey, "3");
+    Set(kThrottleBatchSizeKey, "4");
+    Set(kThrottleBatchTypeKey, "3");
+    QString list;
+    for (int i = 0; i < 10; ++i)
+        list += QStringLiteral("P%1\tQ\tp%1@example.org\n").arg(i);
+    CBrevantoWindow* window = MakeWindow(peer.Port(), list);
+    ASSERT_TRUE(SendAndWait(window, *mPresenter));
+
+    const auto stored = peer.Messages();
+    ASSERT_EQ(stored.size(), 3u);
+    const int sizes[] = {4, 4, 2};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(stored[i].rcptTos.size(), sizes[i]);
+    EXPECT_EQ(stored[2].rcptTos, (QStringList{"p8@example.org", "p9@example.org"}));
+    for (const QJsonValue& message : Parsed(peer)) {
+        EXPECT_FALSE(message.toObject()["bcc"].toBool());
+        EXPECT_EQ(message.toObject()["cc"].toString(), "");
+        EXPECT_EQ(message.toObject()["defects"].toInt(), 0);
+    }
+    EXPECT_EQ(window->deliveredList.Count(), 3);
+    EXPECT_EQ(Flags(window), std::vector<bool>(10, true));
+    EXPECT_EQ(Caption(window, ControlRole::ProgressStatusCaption), "Completed with 0 errors.");
+}
+
+} // namespace
+
+namespace {
+
+// Frequency 12 a minute: a 5-second delay (on the program's clock, run 20 times fast here)
+// after every recipient but the last, and none after a failed one.
+TEST_F(MailingRunTest, FrequencyThrottleDelaysBetweenRecipientsButNotAfterAFailureOrTheLast)
+{
+    SmtpServerPeer peer({EMode::startTLS, {"user:secret"}, nullptr, {"b@example.org"}});
+    ASSERT_TRUE(peer.IsRunning());
+    Set(kThrottleTypeKey, "2");
+    Clock::SetForTests(QDateTime::currentDateTime(), 20);
+    CBrevantoWindow* window = MakeWindow(
+        peer.Port(), "A\tA\ta@example.org\nB\tB\tb@example.org\nC\tC\tc@example.org\nD\tD\td@example.org\n");
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    window->StartSending();
+    ASSERT_TRUE(window->IsSending());
+    int delays = 0;
+    bool delaying = false;
+    const bool ended = LThread::WaitUntil(
+        [&] {
+            const bool now = Caption(window, ControlRole::ProgressStatusCaption).startsWith("Status: Delaying ");
+            if (now && !delaying)
+                ++delays;
+            delaying = now;
+            return !window->IsSending();
+        },
+        DeadlineAfter(std::chrono::minutes(1)));
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(window->mThrottle.delaySeconds, 5);
+    EXPECT_EQ(delays, 2);
+    EXPECT_EQ(peer.Messages().size(), 3u);
+    EXPECT_EQ(Caption(window, ControlRole::ProgressStatusCaption), "Completed with 1 error.");
 }
 
 } // namespace
