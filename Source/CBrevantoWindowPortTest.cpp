@@ -81,7 +81,10 @@ void CBrevantoWindow::TestServerPort(Boolean inInteractive)
     ShowControl(indicator);
     DisableControl(button);
     mPortTestRunning = std::make_shared<bool>(true);
-    auto* thread = new CPortTestThread(*this, inInteractive, mPortTestRunning);
+    // The test mail goes to the sender; without one only the connection is tried (a message
+    // with an empty envelope sender would be refused and prove nothing).
+    const bool sendTestMail = inInteractive && ResolveSender();
+    auto* thread = new CPortTestThread(*this, sendTestMail, mPortTestRunning);
     AdoptThread(thread);
     thread->Resume();
     const std::shared_ptr<bool> running = mPortTestRunning;

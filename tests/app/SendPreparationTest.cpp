@@ -208,6 +208,14 @@ TEST_F(SendPreparationTest, TheInteractiveServerTestMailsTheSenderAndTellsTheOut
     EXPECT_TRUE(peer.Messages()[0].data.contains("Subject: Testing Port"));
     EXPECT_TRUE(IsControlEnabled(window->Control(ControlRole::TestPortButton)));
 
+    // Without a sender only the connection is tried: no message with an empty envelope sender.
+    SetText(window, ControlRole::SenderEmailField, "");
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    window->TestServerPort(true);
+    EXPECT_TRUE(LastRequest().message.contains("did accept a connection"));
+    EXPECT_EQ(peer.Messages().size(), 1u);
+    EXPECT_EQ(peer.Verbs().count("MAIL"), 1);
+
     const UInt16 closed = UInt16(PeerProcess::FreeLoopbackPort());
     SetText(window, ControlRole::PortField, QString::number(closed));
     mPresenter->QueueAlert(kAlertStdAlertOKButton);
