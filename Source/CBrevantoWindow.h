@@ -336,6 +336,17 @@ public:
     // its POP-before-SMTP items.
     void ShowServerAuthenticationControls();
 
+    // The schedule sheet: its date and time controls as schedule seconds (0 when unreadable) and
+    // back; a number field read as digits up to the first other character, capped at 32767 and
+    // shown back; OK or Cancel done (the schedule shown or its display cleared); Unschedule.
+    SInt64 ReadScheduleDateControls() const;
+    void SetScheduleDateControls(SInt64 inSeconds);
+    SInt32 ReadScheduleNumberField(ControlRole inRole);
+    void EnableScheduleFields();
+    void CloseScheduleSheet();
+    void Unschedule();
+    void ClearScheduleDisplay();
+
     // The progress sheet with the mailing's summary, nothing logged.
     void ShowProgressSummary();
 
@@ -678,6 +689,9 @@ private:
     int mMinimumWidth = 0;              // of the main window: its width as built
     int mFixedHeight = 0;               // and its height, which never changes
     UInt8 mPreviewing = 0;              // a preview's send thread runs
+    SInt64 mPreviousScheduleTime = 0;   // the schedule sheet's time when it opened
+    bool mScheduleSheetRepeat = false;  // and its two check boxes
+    bool mScheduleSheetWake = false;
     // The delivered list's records by row (item n is entry n - 1) and how many failed.
     std::vector<const DeliveredRecipient*> mDeliveredRows;
     SInt32 mDeliveredErrors = 0;

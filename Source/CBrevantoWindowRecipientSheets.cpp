@@ -290,6 +290,11 @@ Boolean CBrevantoWindow::AddRecipientFromSheet()
     }
     if (email.isEmpty())
         return true;
+    // The person joins the imported list: the sheet shows that list from now on.
+    if (CurrentSource() != ERecipientSource::imported) {
+        mRecipientsTab = 2;
+        SelectRecipientsTab(2);
+    }
     const Person person(first.toUtf8().constData(), last.toUtf8().constData(), email.toUtf8().constData());
     if (!mImported.Contains(person))
         mImported.Append(person);

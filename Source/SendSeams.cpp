@@ -3,7 +3,6 @@
 #include "WindowEvents.h"
 
 OSStatus CBrevantoWindow::HandleAttachmentsDrawerEvent(WindowEvent&) { return eventNotHandledErr; }
-OSStatus CBrevantoWindow::HandleScheduleSheetEvent(WindowEvent&) { return eventNotHandledErr; }
 // Until the editors' own handlers come, their Spelling button checks their pane.
 namespace {
 OSStatus CheckSpellingOnly(CBrevantoWindow& ioWindow, const WindowEvent& inEvent, ControlRole inPane)

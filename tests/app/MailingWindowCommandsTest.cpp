@@ -410,3 +410,52 @@ TEST_F(MailingCommandsTest, RemoveImportForgetsTheListAndItsFile)
     EXPECT_FALSE(IsControlVisible(window->Control(ControlRole::ImportSourceCaption)));
     EXPECT_EQ(CopyControlTitleAsCFString(window->Control(ControlRole::ImportCountCaption)), "0/0");
 }
+
+// OK takes the sheet over: a time ahead schedules, one not later than now unschedules; the
+// number fields read their leading digits, capped at 32767 (shown back). Cancel puts back the
+// time and boxes of the opening; Unschedule ends the schedule.
+TEST_F(MailingCommandsTest, ScheduleSheetTakesOverRestoresOrUnschedules)
+{
+    Clock::SetForTests(QDateTime(QDate(2030, 5, 6), QTime(10, 0, 0), Qt::UTC));
+    auto* window = new CBrevantoWindow();
+    const auto setTime = [window](SInt64 inSeconds) { window->SetScheduleDateControls(inSeconds); };
+    const SInt64 now = Clock::Now();
+    Post(window, 'SCHD');
+    ASSERT_TRUE(Shown(window, ENib::schedule));
+    setTime(now + 90);
+    SetControl32BitValue(window->Control(ControlRole::RepeatCheckBox), 1);
+    Post(window, ENib::schedule, 'Rpte');
+    EXPECT_TRUE(IsControlEnabled(window->Control(ControlRole::RepeatCountField)));
+    EXPECT_FALSE(IsControlEnabled(window->Control(ControlRole::WakeSecondsField)));
+    SetControlText(window->Control(ControlRole::RepeatCountField), "40000");
+    SetControlText(window->Control(ControlRole::WakeSecondsField), "12 s");
+    Post(window, ENib::schedule, 'ok  ');
+    EXPECT_FALSE(Shown(window, ENib::schedule));
+    EXPECT_EQ(window->mScheduledTime, now + 90);
+    EXPECT_EQ(GetControlText(window->Control(ControlRole::RepeatCountField)), "32767");
+    EXPECT_EQ(GetControlText(window->Control(ControlRole::WakeSecondsField)), "12");
+
+    // Cancel: the time and the boxes as the sheet opened.
+    Post(window, 'SCHD');
+    setTime(now + 5000);
+    SetControl32BitValue(window->Control(ControlRole::RepeatCheckBox), 0);
+    Post(window, ENib::schedule, 'not!');
+    EXPECT_EQ(window->ReadScheduleDateControls(), now + 90);
+    EXPECT_EQ(GetControl32BitValue(window->Control(ControlRole::RepeatCheckBox)), 1);
+    EXPECT_EQ(window->mScheduledTime, now + 90);
+
+    for (SInt64 past : {now, now - 60}) {
+        Post(window, 'SCHD');
+        setTime(past);
+        Post(window, ENib::schedule, 'ok  ');
+        EXPECT_EQ(window->mScheduledTime, 0);
+        EXPECT_FALSE(IsControlVisible(window->Control(ControlRole::ScheduleTimeCaption)));
+        window->mScheduledTime = now + 90;
+    }
+    Post(window, 'SCHD');
+    Post(window, ENib::schedule, 'Usch');
+    EXPECT_EQ(window->mScheduledTime, 0);
+    EXPECT_FALSE(Shown(window, ENib::schedule));
+    EXPECT_EQ(window->ReadScheduleDateControls(), now);
+    Clock::UseSystemClock();
+}
