@@ -67,6 +67,14 @@ protected:
         ContactsStore::Shared().Reload();
     }
 
+    void TearDown() override
+    {
+        MailingWindowTest::TearDown();
+        // Later tests start from an empty address book, as they would on a fresh machine.
+        QDir(ContactsFolder::Path()).removeRecursively();
+        ContactsStore::Shared().Reload();
+    }
+
     CBrevantoWindow* NewWindow()
     {
         auto* window = new CBrevantoWindow();
