@@ -686,6 +686,7 @@ private:
     std::vector<ContactsRecord*> mPeople; // of the current group (all people for "All")
     ContactsRecord* mCurrentGroup = nullptr;
     SInt16 mGroupIndex = 0;               // the group popup value last applied
+    QString mCurrentGroupUID;             // the chosen group's, kept across a new reading
     int mMinimumWidth = 0;              // of the main window: its width as built
     int mFixedHeight = 0;               // and its height, which never changes
     UInt8 mPreviewing = 0;              // a preview's send thread runs

@@ -40,10 +40,11 @@ int CBrevantoWindow::ComparePeopleByUniqueID(const ContactsRecord* inA, const Co
 
 void CBrevantoWindow::RefreshGroupsPopup()
 {
-    if (!DocumentSeams::IsAddressBookAvailable())
-        return;
     SetStatusText(QStringLiteral("Refreshing groups popup; please wait..."));
-    mGroups = ContactsStore::Shared().Groups();
+    // Records read before may be gone: without an address book the window holds none.
+    mGroups = IsAddressBookAvailable() ? ContactsStore::Shared().Groups() : std::vector<ContactsRecord*>();
+    mCurrentGroup = nullptr;
+    mPeople.clear();
     std::stable_sort(mGroups.begin(), mGroups.end(), [](const ContactsRecord* inA, const ContactsRecord* inB) {
         return CompareGroupsByName(inA, inB) < 0;
     });
@@ -53,13 +54,15 @@ void CBrevantoWindow::RefreshGroupsPopup()
     HideProgress();
 }
 
-// One item per group (a nameless one disabled), a separator, then "All". The popup keeps its
-// value where it still fits.
+// One item per group (a nameless one disabled), a separator, then "All". The group chosen
+// before stays chosen where it moved to (its flags with it), "All" stays "All"; otherwise the
+// popup keeps its value where it still fits.
 void CBrevantoWindow::FillGroupsPopup()
 {
     ControlRef popup = Control(ControlRole::GroupPopup);
     if (popup) {
-        const SInt32 value = GetControl32BitValue(popup);
+        SInt32 value = GetControl32BitValue(popup);
+        const bool wasAll = mGroupIndex != 0 && mCurrentGroupUID.isEmpty() && value == CountPopupItems(popup);
         DeletePopupItems(popup);
         for (size_t index = 0; index < mGroups.size(); ++index) {
             const QString name = mGroups[index]->GroupName();
@@ -70,6 +73,13 @@ void CBrevantoWindow::FillGroupsPopup()
         if (!mGroups.empty())
             AppendPopupSeparator(popup);
         AppendPopupItem(popup, QStringLiteral("All"), CommandT(mGroups.size() + 1));
+        const auto same = std::find_if(mGroups.begin(), mGroups.end(), [this](const ContactsRecord* inGroup) {
+            return !mCurrentGroupUID.isEmpty() && inGroup->UID() == mCurrentGroupUID;
+        });
+        if (wasAll)
+            value = mGroupIndex = SInt16(CountPopupItems(popup));
+        else if (same != mGroups.end())
+            value = mGroupIndex = SInt16(same - mGroups.begin() + 1);
         SetControl32BitValue(popup, value);
     }
     ApplyGroupSelection();
@@ -94,6 +104,7 @@ void CBrevantoWindow::ApplyGroupSelection()
         }
         mCurrentGroup = mGroups[size_t(value - 1)];
     }
+    mCurrentGroupUID = mCurrentGroup ? mCurrentGroup->UID() : QString();
     RebuildABRecipients(false);
 }
 

@@ -223,13 +223,19 @@ void CBrevantoWindow::RecipientsFromData(const QByteArray& inData)
     ResetSendFlags(ERecipientSource::imported, mImported.Count(), mImportSendFlags, false);
 }
 
+// Each tab's caption counts its own source, so the one not shown is right when its tab is
+// chosen; the Select Recipients sheet counts the current source.
 void CBrevantoWindow::UpdateRecipientCountText()
 {
-    const QString text = QStringLiteral("%1/%2").arg(CountFlaggedRecipients()).arg(CountRecipients());
-    ControlRef caption = Control(CurrentSource() == ERecipientSource::addressBook ? ControlRole::GroupCountCaption
-                                                                                   : ControlRole::ImportCountCaption);
-    SetControlTitleWithCFString(caption, text);
-    Draw1Control(caption);
+    const auto show = [this](ControlRole inCaption, const SendFlags& inFlags, SInt32 inCount) {
+        const auto flagged = inFlags ? std::count(inFlags->begin(), inFlags->end(), true) : 0;
+        ControlRef caption = Control(inCaption);
+        SetControlTitleWithCFString(caption, QStringLiteral("%1/%2").arg(flagged).arg(inCount));
+        Draw1Control(caption);
+    };
+    show(ControlRole::GroupCountCaption, mABSendFlags, SInt32(mPeople.size()));
+    show(ControlRole::ImportCountCaption, mImportSendFlags, mImported.Count());
+    UpdateSelectionCountText();
 }
 
 void CBrevantoWindow::UpdateImportSourceText()

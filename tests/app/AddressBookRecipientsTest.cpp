@@ -250,6 +250,7 @@ TEST_F(AddressBookRecipientsTest, ActivationRereadsAChangedFolderIntoEveryWindow
     window->mRecipientsTab = 1;
     Choose(window, ControlRole::GroupPopup, 2); // Alpha
     AddressBookChangedSince();                  // the stamp as it is now
+    WriteCard("g0.vcf", "UID:g-aardvark\nKIND:group\nFN:Aardvark\n"); // sorts before Alpha
     WriteCard("p5.vcf", "UID:p-d\nN:Dunn;Dee;;;\nFN:Dee Dunn\nEMAIL:dee@example.org\nCATEGORIES:Alpha\n");
     QFile card(ContactsFolder::Path() + "/p5.vcf");
     ASSERT_TRUE(card.open(QIODevice::ReadWrite));
@@ -257,7 +258,8 @@ TEST_F(AddressBookRecipientsTest, ActivationRereadsAChangedFolderIntoEveryWindow
     card.close();
 
     RefreshWindowsOnActivate();
-    EXPECT_EQ(window->GetGroupName(), "Alpha");
+    EXPECT_EQ(window->GetGroupName(), "Alpha") << "the chosen group stays chosen where it moved";
+    EXPECT_EQ(GetControl32BitValue(window->Control(ControlRole::GroupPopup)), 3);
     EXPECT_EQ(Recipients(window), QStringList({"Ann Able <ann@home.example>+", "Carl Cole <carl@work.example>+",
                                                "Dee Dunn <dee@example.org>+"}));
 }
