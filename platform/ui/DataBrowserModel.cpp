@@ -46,11 +46,27 @@ void DataBrowserModel::AddItems(const std::vector<DataBrowserItemID>& inItems)
     }
     if (fresh.empty())
         return;
+    const size_t firstNew = mItems.size();
     beginInsertRows(QModelIndex(), int(mItems.size()), int(mItems.size() + fresh.size()) - 1);
     mItems.insert(mItems.end(), fresh.begin(), fresh.end());
     endInsertRows();
-    if (mSortProperty != 0)
+    if (mSortProperty == 0)
+        mSorted = false;
+    else if (!AppendedInOrder(firstNew))
         Sort();
+}
+
+// True when the list was in increasing order and the items from `inFirstNew` on follow it in
+// that order, as rows appended in their own order do: sorting would change nothing then.
+bool DataBrowserModel::AppendedInOrder(size_t inFirstNew) const
+{
+    if (mSortOrder != kDataBrowserOrderIncreasing || !mSorted)
+        return false;
+    for (size_t index = std::max<size_t>(inFirstNew, 1); index < mItems.size(); ++index) {
+        if (Less(mItems[index], mItems[index - 1]))
+            return false;
+    }
+    return true;
 }
 
 void DataBrowserModel::RemoveItems(const std::vector<DataBrowserItemID>& inItems)
@@ -59,6 +75,7 @@ void DataBrowserModel::RemoveItems(const std::vector<DataBrowserItemID>& inItems
         beginResetModel();
         mItems.clear();
         endResetModel();
+        mSorted = true;
         return;
     }
     for (DataBrowserItemID item : inItems) {
@@ -81,6 +98,8 @@ void DataBrowserModel::UpdateItems(const std::vector<DataBrowserItemID>& inItems
 {
     if (mItems.empty() || mColumns.empty())
         return;
+    if (inProperty == 0 || inProperty == mSortProperty)
+        mSorted = false; // the values it was sorted by may have changed
     const int column = ColumnOf(inProperty);
     const int first = column < 0 ? 0 : column;
     const int last = column < 0 ? int(mColumns.size()) - 1 : column;
@@ -125,7 +144,10 @@ void DataBrowserModel::SetSort(DataBrowserPropertyID inProperty, UInt16 inOrder)
 
 void DataBrowserModel::Sort()
 {
-    if (mSortProperty == 0 || mItems.size() < 2)
+    if (mSortProperty == 0)
+        return;
+    mSorted = true;
+    if (mItems.size() < 2)
         return;
     emit layoutAboutToBeChanged();
     const QModelIndexList before = persistentIndexList();

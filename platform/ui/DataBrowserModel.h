@@ -70,10 +70,12 @@ public:
 private:
     bool Fetch(DataBrowserItemID inItem, DataBrowserPropertyID inProperty, DataBrowserItemData& outData) const;
     bool Less(DataBrowserItemID inA, DataBrowserItemID inB) const;
+    bool AppendedInOrder(size_t inFirstNew) const;
 
     DataBrowser* mBrowser;
     std::vector<DataBrowserColumn> mColumns;
     std::vector<DataBrowserItemID> mItems;
     DataBrowserPropertyID mSortProperty = 0;
     UInt16 mSortOrder = kDataBrowserOrderIncreasing;
+    bool mSorted = true; // the items stand in the sort property's order (as last sorted)
 };

@@ -168,3 +168,25 @@ TEST_F(DataBrowserTest, WidthLimitsHoldAgainstTheUser)
     EXPECT_EQ(width, 40);
     EXPECT_EQ(mBrowser->SetColumnWidthLimits('indx', 50, 10), paramErr);
 }
+
+TEST_F(DataBrowserTest, AddedItemsTakeTheirPlaceInTheSortOrder)
+{
+    const auto items = [this] { return mBrowser->Model()->Items(); };
+    mBrowser->SetSortProperty('name');
+    ASSERT_EQ(items(), (std::vector<DataBrowserItemID>{2, 3, 1})); // alice, bob, carol
+    mNames.push_back(QStringLiteral("dora"));
+    mNames.push_back(QStringLiteral("aaron"));
+    DataBrowserItemID dora = 4;
+    mBrowser->AddItems(1, &dora);
+    EXPECT_EQ(items(), (std::vector<DataBrowserItemID>{2, 3, 1, 4}));
+    DataBrowserItemID aaron = 5;
+    mBrowser->AddItems(1, &aaron);
+    EXPECT_EQ(items(), (std::vector<DataBrowserItemID>{5, 2, 3, 1, 4}));
+    // A sorted value that changed: the next addition sorts the whole list again.
+    mNames[3] = QStringLiteral("abe");
+    mBrowser->UpdateItems({4}, 'name');
+    mNames.push_back(QStringLiteral("zed"));
+    DataBrowserItemID zed = 6;
+    mBrowser->AddItems(1, &zed);
+    EXPECT_EQ(items(), (std::vector<DataBrowserItemID>{5, 4, 2, 3, 1, 6}));
+}
