@@ -66,6 +66,13 @@ protected:
                             "EMAIL:mia3@me.example\n");
         ContactsStore::Shared().Reload();
     }
+    void TearDown() override
+    {
+        MailingWindowTest::TearDown();
+        SetPreference(nullptr, CString256(kMeCardKey));
+        QDir(ContactsFolder::Path()).removeRecursively();
+        ContactsStore::Shared().Reload();
+    }
 
     void TearDown() override
     {
