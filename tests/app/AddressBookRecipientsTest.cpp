@@ -8,6 +8,8 @@
 #include "ContactsFolder.h"
 #include "ContactsStore.h"
 #include "ControlValues.h"
+#include "DataBrowser.h"
+#include "Launcher.h"
 #include "CThread.h"
 #include "Events.h"
 #include "LThread.h"
@@ -269,4 +271,39 @@ TEST_F(AddressBookRecipientsTest, ActivationRereadsAChangedFolderIntoEveryWindow
     EXPECT_EQ(GetControl32BitValue(window->Control(ControlRole::GroupPopup)), 3);
     EXPECT_EQ(Recipients(window), QStringList({"Ann Able <ann@home.example>+", "Carl Cole <carl@work.example>+",
                                                "Dee Dunn <dee@example.org>+"}));
+}
+
+namespace {
+// Records what would have been opened instead of opening it.
+class RecordingLauncher : public Launcher {
+public:
+    bool Open(const QString& inPathOrURL) override
+    {
+        opened.append(inPathOrURL);
+        return true;
+    }
+    QStringList opened;
+};
+} // namespace
+
+TEST_F(AddressBookRecipientsTest, AGroupsPeopleAreShownNotEditedAndOpenTheirCard)
+{
+    CBrevantoWindow* window = NewWindow();
+    window->mRecipientsTab = 1;
+    Choose(window, ControlRole::GroupPopup, 2); // Alpha: Ann, Carl
+    auto* list = qobject_cast<DataBrowser*>(window->Control(ControlRole::RecipientsList));
+    ASSERT_EQ(list->CountItems(), 2u);
+    DataBrowserItemData editable;
+    ASSERT_EQ(list->Callbacks().itemData(list, 1, kDataBrowserItemIsEditableProperty, editable, false), noErr);
+    EXPECT_FALSE(editable.boolean);
+    DataBrowserItemData name;
+    name.text = "Changed";
+    EXPECT_NE(list->Callbacks().itemData(list, 1, 'fnme', name, true), noErr);
+    EXPECT_EQ(window->GetRecipientFirstName(0), "Ann");
+
+    RecordingLauncher launcher;
+    Launcher::Install(&launcher);
+    list->Callbacks().notification(list, 2, kDataBrowserItemDoubleClicked);
+    Launcher::Install(nullptr);
+    EXPECT_EQ(launcher.opened, QStringList({ContactsFolder::Path() + "/p1.vcf"})) << "Carl's card";
 }
