@@ -71,15 +71,8 @@ protected:
     void TearDown() override
     {
         MailingWindowTest::TearDown();
-        SetPreference(nullptr, CString256(kMeCardKey));
-        QDir(ContactsFolder::Path()).removeRecursively();
-        ContactsStore::Shared().Reload();
-    }
-
-    void TearDown() override
-    {
-        MailingWindowTest::TearDown();
         // Later tests start from an empty address book, as they would on a fresh machine.
+        SetPreference(nullptr, CString256(kMeCardKey));
         QDir(ContactsFolder::Path()).removeRecursively();
         ContactsStore::Shared().Reload();
     }
