@@ -25,6 +25,9 @@
 
 struct Message {
     enum : SInt16 { kInline = 1, kAttachment = 2, kEmbedded = 3 };
+    // The texts grow in steps of this many bytes, not the program's usual 32000: a Message is
+    // copied into every send job, and each text's copy takes its whole capacity.
+    static constexpr SInt32 kTextStep = 1024;
 
     Message();
 
@@ -35,8 +38,8 @@ struct Message {
     // the error (also kept in attachmentError and attachmentErrorText) and no part.
     OSErr AddAttachment(const char* path);
 
-    CText to;         // header form; empty when the recipient's address was refused
-    CText toDisplay;  // the same for people to read (names a refused address)
+    CText to{"", kTextStep};                    // header form; empty when the recipient's address was refused
+    CText toDisplay{"", kTextStep};             // the same for people to read (names a refused address)
     SInt32 messageNumber = -1;
     SInt32 recipientIndex = -1;
     // Batches in Cc or Bcc: the other recipients this message carries, by index, in the order
@@ -44,23 +47,23 @@ struct Message {
     // message's result.
     std::vector<SInt32> carriedIndexes;
     QString subjectString;  // null when none
-    CText subject;          // subject words
-    CText from;             // header form
-    CText bcc;              // comma-separated addresses, as typed
-    CText cc;
-    CText returnPath;
-    CText replyTo;
-    CText preamble;
-    CText epilogue;
-    CText plainText;        // the plain-text alternative
-    CText body;
-    CText mailServer;       // the host the Message-ID names
+    CText subject{"", kTextStep};               // subject words
+    CText from{"", kTextStep};                  // header form
+    CText bcc{"", kTextStep};                   // comma-separated addresses, as typed
+    CText cc{"", kTextStep};
+    CText returnPath{"", kTextStep};
+    CText replyTo{"", kTextStep};
+    CText preamble{"", kTextStep};
+    CText epilogue{"", kTextStep};
+    CText plainText{"", kTextStep};             // the plain-text alternative
+    CText body{"", kTextStep};
+    CText mailServer{"", kTextStep};            // the host the Message-ID names
     CString256 contentType;
     UInt8 useBinHex = 0;
     SInt16 attachmentDisposition = kInline;
     CList<attachment> attachments;
     SInt32 attachmentError = 0;
-    CText attachmentErrorText;
+    CText attachmentErrorText{"", kTextStep};
 
 private:
     void WrapPlainText();
