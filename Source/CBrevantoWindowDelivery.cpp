@@ -2,6 +2,7 @@
 #include "CBrevantoWindow.h"
 
 #include "ControlValues.h"
+#include "DockTile.h"
 #include "LThread.h"
 #include "PreferenceGetters.h"
 #include "Preferences.h"
@@ -76,6 +77,7 @@ void CBrevantoWindow::WaitWhilePaused()
 {
     if (!pauseSend || abortSend || mCleanedUp)
         return;
+    DrawDockProgress(processedCount, totalCount);
     SetStatusText(QStringLiteral("Paused"));
     LThread::WaitUntil([this] { return !pauseSend || abortSend || mCleanedUp; }, kNoDeadline);
     if (!mCleanedUp)
