@@ -11,7 +11,7 @@
 #include "CMessageMonitorWindow.h"
 #include "CRecentItems.h"
 #include "CommandRouter.h"
-#include "DocumentSeams.h"
+#include "ApplicationDocuments.h"
 #include "LException.h"
 #include "LExceptionReporter.h"
 #include "Launcher.h"

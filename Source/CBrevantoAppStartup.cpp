@@ -14,7 +14,7 @@
 #include "CRecentItems.h"
 #include "CYieldAttachment.h"
 #include "CommandRouter.h"
-#include "DocumentSeams.h"
+#include "ApplicationDocuments.h"
 #include "FileManager.h"
 #include "FileUtilities.h"
 #include "HelpTags.h"

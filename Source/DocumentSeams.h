@@ -1,7 +1,7 @@
-// DocumentSeams: the least the mailing window needs of its document and the
-// Address Book until those are built: the document is read and written by nobody (a window is
-// never modified) and the Address Book is the contacts store (AddressBookAccess). Tests may pose
-// as a machine without an address book, or with a Me card. GUI thread only.
+// DocumentSeams: the address book's two answers the mailing window asks first (is there one,
+// and the "Me" card), read from the contacts store (AddressBookAccess); tests may pose as a
+// machine without an address book, or with a Me card. DocumentSeams.cpp also holds the least of
+// the schedule timer until the schedule code replaces it. GUI thread only.
 #pragma once
 
 #include "MacTypes.h"
@@ -30,14 +30,4 @@ public:
     static void SetAddressBookAvailable(std::optional<bool> inAvailable);
     static void SetMeCard(std::optional<MeCard> inCard);
 };
-
-
-// For every open mailing window: its progress display is hidden.
-void RefreshWindowsOnActivate();
-
-// Asks for a mailing document and opens it through the application's open-document path;
-// noErr also when nothing was chosen.
-OSStatus ChooseAndOpenDocument();
-// Asks for any file and opens it as a document: a text file becomes a new mailing importing it.
-OSStatus ImportRecipientsFile();
 

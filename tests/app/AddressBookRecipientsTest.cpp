@@ -5,6 +5,7 @@
 #include "MailingWindowFixture.h"
 
 #include "AddressBookAccess.h"
+#include "ApplicationDocuments.h"
 #include "ContactsFolder.h"
 #include "ContactsStore.h"
 #include "ControlValues.h"

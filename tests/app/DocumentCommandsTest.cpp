@@ -5,6 +5,7 @@
 // the web-page address made whole, and the recipients exported as tab-separated text.
 #include "MailingWindowFixture.h"
 
+#include "ApplicationDocuments.h"
 #include "CFPropertyList.h"
 #include "Clock.h"
 #include "ControlValues.h"
@@ -329,4 +330,18 @@ TEST_F(DocumentCommandsTest, RecipientsExportAsTabSeparatedLines)
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(FolderPath("Masked.txt")).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(DocumentCommandsTest, ActivationShowsTheLastWindowWhenEveryOneIsMinimised)
+{
+    auto* first = new CBrevantoWindow();
+    auto* last = new CBrevantoWindow();
+    first->GetMainWindow()->showMinimized();
+    RefreshWindowsOnActivate();
+    EXPECT_TRUE(first->GetMainWindow()->isMinimized()) << "one window is still up: nothing to bring back";
+
+    last->GetMainWindow()->showMinimized();
+    RefreshWindowsOnActivate();
+    EXPECT_FALSE(last->GetMainWindow()->isMinimized());
+    EXPECT_TRUE(first->GetMainWindow()->isMinimized());
 }
