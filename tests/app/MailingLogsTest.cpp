@@ -231,4 +231,23 @@ TEST_F(MailingLogsTest, TheRawSourceLogIsTheLastMessageAsAMailReaderReadsIt)
     EXPECT_TRUE(LogText().contains("Raw source log file is: " + QFileInfo(path).fileName()));
 }
 
+TEST_F(MailingLogsTest, AddressChecksNameWhatFailedInTheLog)
+{
+    CBrevantoWindow* window = MakeWindow();
+    window->SelectRecipientsTab(2);
+    window->mRecipientsTab = 2;
+    for (const Person& person : {Person("No", "Address", ""), Person("Bad", "One", "bad address"),
+                                 Person("Ann", "Lee", "ann@example.org"), Person("Ann", "Again", "ANN@example.org")})
+        window->mImported.Append(person);
+    window->mImportSendFlags = std::vector<bool>{true, true, true, true};
+    window->ValidateFlaggedAddresses();
+    window->CheckDuplicateAddresses();
+    const QString log = LogText();
+    for (const char* line : {"Validating email addresses.\n", "Failed validation: No Address\n",
+                             "Failed validation: bad address\n", "2 messages failed verification. \n",
+                             "Duplicate email address found: ANN@example.org\n",
+                             "1 duplicate email address found. \n"})
+        EXPECT_TRUE(log.contains(line)) << line << "\n" << log.toStdString();
+}
+
 } // namespace
