@@ -221,6 +221,7 @@ void BM_MonitorLoad(benchmark::State& state)
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         const int mostConnections = CurrentMessageMonitorListener()->MostLiveConnections();
+        const long hwmGrowth = StatusKilobytes("VmHWM:") - hwmBefore; // before the store is read back
         const auto drainStart = Clock::now();
         StopMessageMonitor(); // ends the connections and writes what is still queued
         draining += Clock::now() - drainStart;
@@ -242,7 +243,7 @@ void BM_MonitorLoad(benchmark::State& state)
         state.counters["most_connections"] = mostConnections;
         state.counters["threads_before"] = threadsBefore;
         state.counters["threads_most"] = mostThreads;
-        state.counters["VmHWM_growth_kB"] = double(StatusKilobytes("VmHWM:") - hwmBefore);
+        state.counters["VmHWM_growth_kB"] = double(hwmGrowth);
         state.counters["drain_ms_per_1000"] =
             std::chrono::duration<double, std::milli>(draining).count() * 1000.0 / double(std::max(1L, stored));
         state.counters["answered"] = double(answered);
