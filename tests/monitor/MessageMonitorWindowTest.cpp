@@ -7,12 +7,15 @@
 #include "CMessageMonitorWindow.h"
 #include "ControlLookup.h"
 #include "DataBrowser.h"
+#include "DataBrowserModel.h"
 #include "InterfaceAddressWatch.h"
 #include "InterfaceAddresses.h"
 #include "WindowEvents.h"
 
 #include <QFile>
+#include <QAbstractItemDelegate>
 #include <QLabel>
+#include <QLineEdit>
 #include <QtEndian>
 
 using namespace monitortest;
@@ -203,4 +206,31 @@ TEST_F(MessageMonitorWindowTest, StatusAndAddressChangeRestart)
     EXPECT_TRUE(PumpUntil([] { return IsMessageMonitorRunning(); }, 10s));
     EXPECT_TRUE(CopyMessageMonitorHostAndPort().startsWith("192.0.2.20:"));
     EXPECT_TRUE(Status().startsWith("The Message Monitor is listening at: 192.0.2.20:"));
+}
+
+TEST_F(MessageMonitorWindowTest, TextColumnsOpenAnEditorAndTheEditIsDropped)
+{
+    StartApplication();
+    Hit("zoe");
+    gMessageMonitorWindow->SetRequests();
+    DataBrowser* browser = gMessageMonitorWindow->Browser();
+    DataBrowserModel* model = browser->Model();
+    ASSERT_EQ(model->rowCount(), 1);
+    for (DataBrowserPropertyID property : {'NAME', 'SBJT', 'DATE', 'MIDP'})
+        EXPECT_TRUE(model->flags(model->index(0, model->ColumnOf(property))) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model->flags(model->index(0, model->ColumnOf('INDX'))) & Qt::ItemIsEditable);
+
+    gMessageMonitorWindow->mWindow->show();
+    const QModelIndex name = model->index(0, model->ColumnOf('NAME'));
+    browser->setCurrentIndex(name);
+    browser->edit(name);
+    auto* editor = browser->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr) << "no editor opened";
+    EXPECT_EQ(editor->text(), "zoe");
+    editor->setText("changed");
+    QMetaObject::invokeMethod(browser, "commitData", Q_ARG(QWidget*, editor));
+    QMetaObject::invokeMethod(browser, "closeEditor", Q_ARG(QWidget*, editor),
+                              Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
+    EXPECT_EQ(model->data(name, Qt::DisplayRole).toString(), "zoe");
+    EXPECT_EQ(RecordNames(), QStringList {"zoe"});
 }
