@@ -12,6 +12,7 @@
 #include "PreferenceGetters.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -174,6 +175,8 @@ protected:
         SetSetting("Message Monitor Open On Launch", "false");
         // Each hit is written as its drain comes; the interval between writes has its own test.
         SetMessageMonitorDrainInterval(0ms);
+        // Every test begins without a log, also when several run in one process.
+        QDir(GetMessageMonitorFolderPath()).removeRecursively();
     }
 
     void TearDown() override
