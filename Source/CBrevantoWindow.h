@@ -336,6 +336,12 @@ public:
     // its POP-before-SMTP items.
     void ShowServerAuthenticationControls();
 
+    // The attachments drawer: chosen paths added (a folder's visible files), the file named in the
+    // path field (else the source field) added, the selected rows removed.
+    void AddAttachmentPaths(const QStringList& inPaths);
+    void AttachFieldFile();
+    void RemoveSelectedAttachments();
+
     // The schedule sheet: its date and time controls as schedule seconds (0 when unreadable) and
     // back; a number field read as digits up to the first other character, capped at 32767 and
     // shown back; OK or Cancel done (the schedule shown or its display cleared); Unschedule.

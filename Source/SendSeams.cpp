@@ -2,7 +2,6 @@
 #include "CBrevantoWindow.h"
 #include "WindowEvents.h"
 
-OSStatus CBrevantoWindow::HandleAttachmentsDrawerEvent(WindowEvent&) { return eventNotHandledErr; }
 // Until the editors' own handlers come, their Spelling button checks their pane.
 namespace {
 OSStatus CheckSpellingOnly(CBrevantoWindow& ioWindow, const WindowEvent& inEvent, ControlRole inPane)

@@ -13,6 +13,7 @@
 #include "SheetController.h"
 #include "WindowEvents.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 
@@ -458,4 +459,39 @@ TEST_F(MailingCommandsTest, ScheduleSheetTakesOverRestoresOrUnschedules)
     EXPECT_FALSE(Shown(window, ENib::schedule));
     EXPECT_EQ(window->ReadScheduleDateControls(), now);
     Clock::UseSystemClock();
+}
+
+// Adding attachments: a chosen folder gives its visible files, a path already there is kept
+// once; the selected rows go, then all; BinHex says what it means.
+TEST_F(MailingCommandsTest, DrawerAddsFolderFilesOnceAndRemovesTheSelected)
+{
+    auto* window = new CBrevantoWindow();
+    ASSERT_TRUE(QDir().mkpath(FolderPath("docs/inner")));
+    for (const char* name : {"docs/a.pdf", "docs/b.txt", "docs/.hidden", "docs/inner/c.pdf", "d.pdf"}) {
+        QFile file(FolderPath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(name);
+    }
+    mPresenter->QueueChooseFiles(QStringList{FolderPath("docs"), FolderPath("d.pdf"), FolderPath("docs/a.pdf")});
+    Post(window, ENib::drawer, 'ADD ');
+    QStringList paths;
+    window->mAttachmentPaths.Rewind();
+    while (const CString256* path = window->mAttachmentPaths.Next())
+        paths.append(QString::fromUtf8(path->text));
+    EXPECT_EQ(paths, (QStringList{FolderPath("docs/a.pdf"), FolderPath("docs/b.txt"), FolderPath("d.pdf")}));
+
+    auto* list = qobject_cast<DataBrowser*>(window->Control(ControlRole::AttachmentsList));
+    ASSERT_EQ(list->CountItems(), 3u);
+    list->SetSelectedItems({1, 3}, DataBrowserSetOption::assign);
+    Post(window, ENib::drawer, 'DELE');
+    ASSERT_EQ(window->mAttachmentPaths.Count(), 1);
+    window->mAttachmentPaths.Rewind();
+    EXPECT_EQ(QString::fromUtf8(window->mAttachmentPaths.Next()->text), FolderPath("docs/b.txt"));
+    Post(window, ENib::drawer, 'CLAR');
+    EXPECT_EQ(window->mAttachmentPaths.Count(), 0);
+
+    SetControl32BitValue(window->Control(ControlRole::BinHexCheckBox), 1);
+    mPresenter->QueueAlert(1);
+    Post(window, ENib::drawer, 'BHEX');
+    EXPECT_EQ(LastAlert(), "Binhex encoding will be used.");
 }
