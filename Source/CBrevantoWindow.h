@@ -149,8 +149,6 @@ public:
     // chosen (its check box on, its pop-up shown, the plain road's controls hidden).
     void ShowPopBeforeSmtpControls(Boolean inShow);
     void TurnOnSSL();
-    // Shows the schedule and starts its timer when the time lies ahead (the schedule code).
-    Boolean StartScheduleTimer();
 
     // Layout and defaults.
     void SaveBrowserStates();

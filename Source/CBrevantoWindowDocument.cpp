@@ -377,10 +377,9 @@ void CBrevantoWindow::ReadDocument(const CFPropertyList& inDictionary)
 
 void CBrevantoWindow::ReadScheduleKeys(const CFPropertyList::Dictionary& inDocument)
 {
-    if (const CFPropertyList schedule = Number(inDocument, "Schedule"); !schedule.IsNull()) {
+    const CFPropertyList schedule = Number(inDocument, "Schedule");
+    if (!schedule.IsNull())
         mScheduledTime = SInt64(schedule.ToInteger());
-        StartScheduleTimer();
-    }
     const auto readCheck = [&](const char* inKey, ControlRole inBox, std::initializer_list<ControlRole> inFollowers) {
         const bool on = Typed(inDocument, inKey, CFPropertyList::Type::Boolean).ToBool();
         SetControl32BitValue(Control(inBox), on ? 1 : 0);
@@ -401,6 +400,9 @@ void CBrevantoWindow::ReadScheduleKeys(const CFPropertyList::Dictionary& inDocum
     mRepeatUnit = SInt16(GetControl32BitValue(Control(ControlRole::RepeatUnitsPopup)));
     readCheck("WakeComputer", ControlRole::WakeCheckBox, {ControlRole::WakeSecondsField});
     readNumberField("WakeBeforeSeconds", ControlRole::WakeSecondsField, mWakeBeforeSeconds);
+    // Last: the timer and the wake event read the boxes and fields above.
+    if (!schedule.IsNull())
+        ShowSchedule();
 }
 
 void CBrevantoWindow::ReadRecipientKeys(const CFPropertyList::Dictionary& inDocument)

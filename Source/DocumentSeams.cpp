@@ -36,6 +36,3 @@ std::optional<DocumentSeams::MeCard> DocumentSeams::CopyMeCard()
 void DocumentSeams::SetAddressBookAvailable(std::optional<bool> inAvailable) { AvailableOverride() = inAvailable; }
 
 void DocumentSeams::SetMeCard(std::optional<MeCard> inCard) { MeCardOverride() = std::move(inCard); }
-
-// The schedule code shows the schedule and arms its timer; nothing is armed here.
-Boolean CBrevantoWindow::StartScheduleTimer() { return false; }

@@ -300,6 +300,9 @@ TEST_F(MailingDocumentTest, SavedMailingReopensWithEveryValueAndUnchanged)
     EXPECT_EQ(reopened->RecipientsToData(), savedRecipients);
     EXPECT_EQ(Snapshot(reopened).sideTexts[1], "Αγαπητέ φίλε,");
     EXPECT_EQ(reopened->mScheduledTime, SInt64(5) << 32);
+    // A schedule ahead is shown and armed again, not just remembered.
+    EXPECT_TRUE(IsControlVisible(reopened->Control(ControlRole::ScheduleTimeCaption)));
+    EXPECT_TRUE(IsControlEnabled(reopened->Control(ControlRole::UnscheduleButton)));
     EXPECT_EQ(reopened->mImported.Count(), 3);
     EXPECT_EQ(reopened->GetRecipientEmail(2), "smith@example.com");
     EXPECT_FALSE(reopened->IsModified());
