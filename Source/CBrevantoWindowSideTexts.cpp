@@ -2,9 +2,8 @@
 // mailing's character set, taken from their editors when a message is prepared.
 #include "CBrevantoWindow.h"
 
+#include "CharsetConversion.h"
 #include "ControlValues.h"
-
-#include <QStringEncoder>
 
 namespace {
 
@@ -33,17 +32,16 @@ static void ExtractSideText(CBrevantoWindow& inWindow, const SideText& inSide, C
         text = GetControlText(pane);
     if (text.isNull())
         return;
-    const QByteArray charset = inWindow.GetCharsetName().toLatin1();
-    QStringEncoder encoder(charset.isEmpty() ? "UTF-8" : charset.constData());
-    if (!encoder.isValid())
-        encoder = QStringEncoder(QStringEncoder::Utf8);
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError()) {
+    QString charset = inWindow.GetCharsetName();
+    if (!EncodeInCharset(QString(), charset))
+        charset.clear(); // a set the converters don't know: UTF-8
+    const std::optional<QByteArray> bytes = EncodeInCharset(text, charset);
+    if (!bytes) {
         inWindow.ShowAlertSheet(inSide.failure, "Please try another encoding, such as Unicode.", false);
         return;
     }
     ioText.Clear();
-    ioText.AppendBytes(bytes.constData(), long(bytes.size()));
+    ioText.AppendBytes(bytes->constData(), long(bytes->size()));
 }
 
 void CBrevantoWindow::GetPlainTextAlternative(CText& ioText) { ExtractSideText(*this, kPlainTextAlternative, ioText); }
