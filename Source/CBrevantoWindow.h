@@ -609,6 +609,7 @@ private:
     void ReadScheduleControls();
     void SetUpEditors();
     void ShowEditor(int inEditor);
+    OSStatus HandleEditorEvent(int inEditor, const WindowEvent& inEvent);
     void SetUpLists();
     void KeepMinimumSizes();
     void InstallListCallbacks();

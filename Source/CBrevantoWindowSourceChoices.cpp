@@ -7,12 +7,15 @@
 #include "CInternetConfig.h"
 #include "ControlValues.h"
 #include "FileNameStrings.h"
+#include "HelpLinks.h"
+#include "Launcher.h"
 #include "MenuBar.h"
 #include "NetworkChecks.h"
 #include "PreferenceGetters.h"
 #include "Presenter.h"
 #include "SheetController.h"
 #include "WholeFileWrite.h"
+#include "WindowEvents.h"
 #include "WindowUtilities.h"
 #include "WorkingFolders.h"
 
@@ -242,3 +245,50 @@ void CBrevantoWindow::SetEditorTitles()
             editor->setWindowTitle(QString::fromLatin1(roles.titleFormat).arg(name));
     }
 }
+
+// The editors' buttons: OK keeps the pane's text, Cancel puts the kept text back, Clear empties
+// both; Spelling finds the next misspelled word. The tag menus are still to come.
+OSStatus CBrevantoWindow::HandleEditorEvent(int inEditor, const WindowEvent& inEvent)
+{
+    if (inEvent.kind != WindowEventKind::commandProcess)
+        return eventNotHandledErr;
+    const EditorRoles& roles = kEditors[inEditor];
+    ControlRef pane = Control(roles.pane);
+    const auto hide = [&] {
+        WindowRef editor = Window(roles.window);
+        if (mEditorsAreSheets)
+            SheetController::HideSheetWindow(editor);
+        else if (editor)
+            editor->hide();
+        MenuBar::Get().UpdateAllStatus();
+    };
+    switch (inEvent.command) {
+    case 'ok  ':
+        hide();
+        mEditorStoredText[inEditor] = GetControlText(pane);
+        return noErr;
+    case 'not!':
+        hide();
+        SetControlText(pane, mEditorStoredText[inEditor].isNull() ? QString("") : mEditorStoredText[inEditor]);
+        return noErr;
+    case 'clea':
+        mEditorStoredText[inEditor] = QString("");
+        SetControlText(pane, QString(""));
+        return noErr;
+    case 'SPEL':
+        CheckEditorSpelling(pane);
+        return noErr;
+    case 'HELP':
+        Launcher::Current().Open(HelpFolderURL(inEditor == 0 ? QStringLiteral("PlainTextAlternative.html")
+                                                             : QStringLiteral("Preamble.html")));
+        return noErr;
+    default:
+        return eventNotHandledErr;
+    }
+}
+
+OSStatus CBrevantoWindow::HandlePlainTextAlternativeEvent(WindowEvent& ioEvent) { return HandleEditorEvent(0, ioEvent); }
+
+OSStatus CBrevantoWindow::HandlePreambleSheetEvent(WindowEvent& ioEvent) { return HandleEditorEvent(1, ioEvent); }
+
+OSStatus CBrevantoWindow::HandleEpilogueSheetEvent(WindowEvent& ioEvent) { return HandleEditorEvent(2, ioEvent); }

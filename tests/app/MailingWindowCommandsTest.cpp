@@ -495,3 +495,37 @@ TEST_F(MailingCommandsTest, DrawerAddsFolderFilesOnceAndRemovesTheSelected)
     Post(window, ENib::drawer, 'BHEX');
     EXPECT_EQ(LastAlert(), "Binhex encoding will be used.");
 }
+
+TEST_F(MailingCommandsTest, EditorButtonsKeepDropAndClearTheText)
+{
+    auto* window = new CBrevantoWindow();
+    // A sheet or a window, as the preference says.
+    const auto open = [window] {
+        WindowRef editor = window->Window(ENib::preamble);
+        return Shown(window, ENib::preamble) || (editor && editor->isVisible());
+    };
+    window->SetSideText(CBrevantoWindow::ESideText::preamble, QStringLiteral("Dear reader,"));
+    window->ShowPreambleEditor();
+    ASSERT_TRUE(open());
+    ControlRef pane = window->Control(ControlRole::PreambleTextPane);
+    EXPECT_EQ(GetControlText(pane), "Dear reader,");
+
+    SetControlText(pane, QStringLiteral("Dear friend,"));
+    Post(window, ENib::preamble, 'ok  ');
+    EXPECT_FALSE(open());
+    EXPECT_EQ(window->mEditorStoredText[1], "Dear friend,");
+
+    window->ShowPreambleEditor();
+    SetControlText(pane, QStringLiteral("typed and dropped"));
+    Post(window, ENib::preamble, 'not!');
+    EXPECT_FALSE(open());
+    EXPECT_EQ(GetControlText(pane), "Dear friend,");
+
+    window->ShowPreambleEditor();
+    Post(window, ENib::preamble, 'clea');
+    EXPECT_TRUE(open());
+    EXPECT_EQ(GetControlText(pane), "");
+    EXPECT_EQ(window->GetSideText(CBrevantoWindow::ESideText::preamble), "");
+    window->Cleanup();
+    DeleteQueued();
+}
