@@ -36,20 +36,6 @@ QDateTime LocalDateTimeOf(SInt64 inLongDateTime)
     return QDateTime(wall.date(), wall.time());
 }
 
-LongDateRec DateRecOf(const QDateTime& inTime)
-{
-    LongDateRec rec;
-    rec.year = SInt16(inTime.date().year());
-    rec.month = SInt16(inTime.date().month());
-    rec.day = SInt16(inTime.date().day());
-    rec.hour = SInt16(inTime.time().hour());
-    rec.minute = SInt16(inTime.time().minute());
-    rec.second = SInt16(inTime.time().second());
-    rec.dayOfWeek = SInt16(inTime.date().dayOfWeek() % 7 + 1);
-    rec.dayOfYear = SInt16(inTime.date().dayOfYear());
-    return rec;
-}
-
 // Seconds per repeat unit: 1 seconds, 2 minutes, 3 hours, 4 days, 5 weeks; 0 for no unit.
 SInt64 SecondsPerUnit(SInt32 inUnit)
 {
@@ -93,9 +79,7 @@ Boolean CBrevantoWindow::ShowSchedule()
     if (mScheduledTime == 0)
         return false;
     const QDateTime when = LocalDateTimeOf(mScheduledTime);
-    const LongDateRec rec = DateRecOf(when);
-    SetControlDate(Control(ControlRole::ScheduleDate), rec);
-    SetControlDate(Control(ControlRole::ScheduleTime), rec);
+    SetScheduleDateControls(mScheduledTime);
     const QString label = AbbreviatedDateText(when.date()) + "," + TimeTextWithSeconds(when.time());
     const ControlRole captions[] = {ControlRole::ScheduleTimeCaption, ControlRole::ProgressScheduleCaption};
     if (mScheduledTime <= Clock::Now()) {

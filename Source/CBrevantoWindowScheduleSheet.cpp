@@ -25,19 +25,6 @@ SInt64 SecondsOf(const LongDateRec& inDate, const LongDateRec& inTime)
     return wall.isValid() ? UnixToMacSeconds(wall.toSecsSinceEpoch()) : 0;
 }
 
-LongDateRec DateRecOfSeconds(SInt64 inSeconds)
-{
-    const QDateTime wall = QDateTime::fromSecsSinceEpoch(MacToUnixSeconds(inSeconds), Qt::UTC);
-    LongDateRec rec;
-    rec.year = SInt16(wall.date().year());
-    rec.month = SInt16(wall.date().month());
-    rec.day = SInt16(wall.date().day());
-    rec.hour = SInt16(wall.time().hour());
-    rec.minute = SInt16(wall.time().minute());
-    rec.second = SInt16(wall.time().second());
-    return rec;
-}
-
 } // namespace
 
 SInt64 CBrevantoWindow::ReadScheduleDateControls() const
@@ -52,7 +39,7 @@ SInt64 CBrevantoWindow::ReadScheduleDateControls() const
 
 void CBrevantoWindow::SetScheduleDateControls(SInt64 inSeconds)
 {
-    const LongDateRec rec = DateRecOfSeconds(inSeconds);
+    const LongDateRec rec = DateRecOf(QDateTime::fromSecsSinceEpoch(MacToUnixSeconds(inSeconds), Qt::UTC));
     SetControlDate(Control(ControlRole::ScheduleDate), rec);
     SetControlDate(Control(ControlRole::ScheduleTime), rec);
 }

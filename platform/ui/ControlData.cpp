@@ -92,21 +92,6 @@ OSErr CopyOut(const QByteArray& inBytes, Size inBufferSize, void* outBuffer, Siz
     return noErr;
 }
 
-LongDateRec DateRecOf(const QDateTime& inTime)
-{
-    LongDateRec rec;
-    rec.year = SInt16(inTime.date().year());
-    rec.month = SInt16(inTime.date().month());
-    rec.day = SInt16(inTime.date().day());
-    rec.hour = SInt16(inTime.time().hour());
-    rec.minute = SInt16(inTime.time().minute());
-    rec.second = SInt16(inTime.time().second());
-    rec.dayOfWeek = SInt16(inTime.date().dayOfWeek() % 7 + 1); // Sunday is 1
-    rec.dayOfYear = SInt16(inTime.date().dayOfYear());
-    rec.weekOfYear = SInt16(inTime.date().weekNumber());
-    return rec;
-}
-
 std::map<const QObject*, ControlDataHandler>& Handlers()
 {
     static std::map<const QObject*, ControlDataHandler> handlers;
@@ -124,6 +109,21 @@ QByteArray BytesOf(const void* inData, Size inSize)
     return QByteArray(static_cast<const char*>(inData), qsizetype(inSize));
 }
 } // namespace
+
+LongDateRec DateRecOf(const QDateTime& inTime)
+{
+    LongDateRec rec;
+    rec.year = SInt16(inTime.date().year());
+    rec.month = SInt16(inTime.date().month());
+    rec.day = SInt16(inTime.date().day());
+    rec.hour = SInt16(inTime.time().hour());
+    rec.minute = SInt16(inTime.time().minute());
+    rec.second = SInt16(inTime.time().second());
+    rec.dayOfWeek = SInt16(inTime.date().dayOfWeek() % 7 + 1); // Sunday is 1
+    rec.dayOfYear = SInt16(inTime.date().dayOfYear());
+    rec.weekOfYear = SInt16(inTime.date().weekNumber());
+    return rec;
+}
 
 void SetControlDataHandler(ControlRef inControl, ControlDataHandler inHandler)
 {

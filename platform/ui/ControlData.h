@@ -19,6 +19,8 @@
 
 #include <functional>
 
+class QDateTime;
+
 using ControlPartCode = SInt16;
 
 // The key filter's verdict and its procedure: it sees the character of each key typed into the
@@ -33,6 +35,9 @@ struct LongDateRec {
     SInt16 dayOfWeek = 0, dayOfYear = 0, weekOfYear = 0, pm = 0, res1 = 0, res2 = 0, res3 = 0;
 };
 static_assert(sizeof(LongDateRec) == 28);
+
+// The date and time of a QDateTime as the fields show them (day of week: Sunday is 1).
+LongDateRec DateRecOf(const QDateTime& inTime);
 
 struct ControlEditTextSelectionRec {
     SInt16 selStart = 0;
