@@ -33,19 +33,10 @@ void Post(CBrevantoWindow* inWindow, CommandT inCommand) { Post(inWindow, ENib::
 
 bool Shown(CBrevantoWindow* inWindow, ENib inWhich) { return SheetController::IsSheetShown(inWindow->Window(inWhich)); }
 
-DataBrowser* RecipientsList(CBrevantoWindow* inWindow)
+// With the list shown, the Select Recipients sheet put away again.
+CBrevantoWindow* WindowWithImportedListOnly(const std::vector<Person>& inPeople)
 {
-    return qobject_cast<DataBrowser*>(inWindow->Control(ControlRole::RecipientsList));
-}
-
-CBrevantoWindow* WindowWithImported(const std::vector<Person>& inPeople)
-{
-    auto* window = new CBrevantoWindow();
-    window->SelectRecipientsTab(2);
-    window->mRecipientsTab = 2;
-    for (const Person& person : inPeople)
-        window->mImported.Append(person);
-    window->ShowImportedRecipients();
+    CBrevantoWindow* window = WindowWithImported(inPeople);
     SheetController::HideSheetWindow(window->Window(ENib::recipients));
     return window;
 }
@@ -229,7 +220,8 @@ TEST_F(MailingCommandsTest, ResizingKeepsTheHeightAndTheMinimumWidth)
 // While a mailing runs, every command that would change the list the engine walks is refused.
 TEST_F(MailingCommandsTest, RecipientChangesAreRefusedWhileSending)
 {
-    CBrevantoWindow* window = WindowWithImported({Person("Ann", "Lee", "ann@x.org"), Person("Bo", "Ng", "bo@x.org")});
+    CBrevantoWindow* window =
+        WindowWithImportedListOnly({Person("Ann", "Lee", "ann@x.org"), Person("Bo", "Ng", "bo@x.org")});
     window->mImportPath = FolderPath("list.txt");
     window->mSending = 1;
     RecipientsList(window)->SelectAll();
@@ -257,7 +249,7 @@ TEST_F(MailingCommandsTest, RecipientChangesAreRefusedWhileSending)
 // is listed once; an empty sheet adds nothing.
 TEST_F(MailingCommandsTest, AddRecipientNeedsAnAddressAndAddsAPersonOnce)
 {
-    CBrevantoWindow* window = WindowWithImported({Person("Ann", "Lee", "ann@x.org")});
+    CBrevantoWindow* window = WindowWithImportedListOnly({Person("Ann", "Lee", "ann@x.org")});
     Post(window, ENib::recipients, 'ADDr');
     ASSERT_TRUE(Shown(window, ENib::addRecipient));
     SetControlText(window->Control(ControlRole::AddFirstNameField), "Bo");
@@ -288,7 +280,7 @@ TEST_F(MailingCommandsTest, AddRecipientNeedsAnAddressAndAddsAPersonOnce)
 // row it started after only when that is the only match.
 TEST_F(MailingCommandsTest, FindFieldWrapsRoundFromTheSelectedRow)
 {
-    CBrevantoWindow* window = WindowWithImported({Person("Ann", "Lee", "a@x.org"), Person("Bo", "Leeds", "b@x.org"),
+    CBrevantoWindow* window = WindowWithImportedListOnly({Person("Ann", "Lee", "a@x.org"), Person("Bo", "Leeds", "b@x.org"),
                                                   Person("Cy", "Ng", "c@x.org")});
     DataBrowser* list = RecipientsList(window);
     ControlRef search = window->Control(ControlRole::RecipientsSearchField);
@@ -327,7 +319,7 @@ TEST(ReportLogScan, TakesTheAddressesOfTheRowsSentWithoutError)
 // so, then that it found nothing.
 TEST_F(MailingCommandsTest, UnflagFromReportLogKeepsTheFailedFlagged)
 {
-    CBrevantoWindow* window = WindowWithImported({Person("Ann", "Lee", "ann@x.org"), Person("Bo", "Ng", "bo@x.org")});
+    CBrevantoWindow* window = WindowWithImportedListOnly({Person("Ann", "Lee", "ann@x.org"), Person("Bo", "Ng", "bo@x.org")});
     QFile report(FolderPath("report.html"));
     ASSERT_TRUE(report.open(QIODevice::WriteOnly));
     report.write("<table><tr><td>ann@x.org</td><td>None</td></tr><tr><td>bo@x.org</td><td>Error</td></tr></table>");
@@ -353,7 +345,7 @@ TEST_F(MailingCommandsTest, UnflagFromReportLogKeepsTheFailedFlagged)
 // Deleting asks first; Cancel keeps everyone, OK removes the selected rows by position.
 TEST_F(MailingCommandsTest, DeleteAsksAndRemovesTheSelectedImportedRecipients)
 {
-    CBrevantoWindow* window = WindowWithImported({Person("Ann", "Lee", "a@x.org"), Person("Bo", "Ng", "b@x.org"),
+    CBrevantoWindow* window = WindowWithImportedListOnly({Person("Ann", "Lee", "a@x.org"), Person("Bo", "Ng", "b@x.org"),
                                                   Person("Cy", "Oh", "c@x.org")});
     RecipientsList(window)->SetSelectedItems({1, 3}, DataBrowserSetOption::assign);
     mPresenter->QueueAlert(2);
@@ -396,7 +388,7 @@ TEST_F(MailingCommandsTest, OtherOptionsTakesOverOrRestoresItsFields)
 
 TEST_F(MailingCommandsTest, RemoveImportForgetsTheListAndItsFile)
 {
-    CBrevantoWindow* window = WindowWithImported({Person("Ann", "Lee", "a@x.org")});
+    CBrevantoWindow* window = WindowWithImportedListOnly({Person("Ann", "Lee", "a@x.org")});
     window->mImportPath = FolderPath("list.txt");
     Post(window, 'RMVe');
     ASSERT_TRUE(Shown(window, ENib::removeImport));

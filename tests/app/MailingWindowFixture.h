@@ -5,6 +5,7 @@
 
 #include "CBrevantoWindow.h"
 #include "CCleanupObject.h"
+#include "DataBrowser.h"
 #include "MergeFieldValues.h"
 #include "ControlLookup.h"
 #include "DocumentSeams.h"
@@ -22,6 +23,25 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <vector>
+
+// The window's recipients list.
+inline DataBrowser* RecipientsList(CBrevantoWindow* inWindow)
+{
+    return qobject_cast<DataBrowser*>(inWindow->Control(ControlRole::RecipientsList));
+}
+
+// A new window whose imported list holds these people, its Import tab chosen and the list shown.
+inline CBrevantoWindow* WindowWithImported(const std::vector<Person>& inPeople)
+{
+    auto* window = new CBrevantoWindow();
+    window->SelectRecipientsTab(2);
+    window->mRecipientsTab = 2;
+    for (const Person& person : inPeople)
+        window->mImported.Append(person);
+    window->ShowImportedRecipients();
+    return window;
+}
 
 class MailingWindowTest : public ::testing::Test {
 protected:

@@ -21,22 +21,6 @@ QByteArray FlatRecord(const char* inFirst, const char* inLast, const char* inEma
     return record;
 }
 
-DataBrowser* RecipientsList(CBrevantoWindow* inWindow)
-{
-    return qobject_cast<DataBrowser*>(inWindow->Control(ControlRole::RecipientsList));
-}
-
-CBrevantoWindow* WindowWithImported(const std::vector<Person>& inPeople)
-{
-    auto* window = new CBrevantoWindow();
-    window->SelectRecipientsTab(2);
-    window->mRecipientsTab = 2;
-    for (const Person& person : inPeople)
-        window->mImported.Append(person);
-    window->ShowImportedRecipients();
-    return window;
-}
-
 } // namespace
 
 TEST(Person, FlatRecordsReadAndWrite)
