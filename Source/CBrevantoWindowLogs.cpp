@@ -144,6 +144,7 @@ void CBrevantoWindow::LogMailingHeader(Boolean inShowOnly)
     SetControlTitleWithCFString(Control(ControlRole::SummarySourceCaption), value);
     if (!inShowOnly && !label.isEmpty())
         LogLine("\t" + label + ": " + value);
+    SetControlTitleWithCFString(Control(ControlRole::SummaryThrottleCaption), ThrottleCaption(mThrottle));
     if (WindowRef progress = Window(ENibWindow::progress))
         SheetController::ShowSheetWindow(progress, GetMainWindow());
 }

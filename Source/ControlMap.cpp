@@ -127,6 +127,7 @@ constexpr ControlMapEntry kEntries[] = {
     {"Progress", 'CNTL', 13, ControlRole::SummarySenderCaption, ControlKind::Caption},
     {"Progress", 'CNTL', 14, ControlRole::SummarySourceLabel, ControlKind::Caption},
     {"Progress", 'CNTL', 15, ControlRole::SummarySourceCaption, ControlKind::Caption},
+    {"Progress", 'CNTL', 23, ControlRole::SummaryThrottleCaption, ControlKind::Caption},
     {"Progress", 'SEPA', 1, ControlRole::ProgressTopSeparator, ControlKind::Separator},
     {"Progress", 'CNTL', 5, ControlRole::SendProgressBar, ControlKind::ProgressBar},
     {"Progress", 'CNTL', 6, ControlRole::ProgressStatusCaption, ControlKind::Caption},

@@ -45,7 +45,7 @@ enum class ControlRole {
     AuthenticationPopup, UseSSLCheckBox, SecureAuthenticationPopup, AcceptAnyCertificateCheckBox,
     TestPortButton, TestBusyIndicator,
     SummaryDocumentCaption, SummarySubjectCaption, SummaryServerCaption, SummaryMonitorCaption,
-    SummarySenderCaption, SummarySourceLabel, SummarySourceCaption, ProgressTopSeparator, SendProgressBar,
+    SummarySenderCaption, SummarySourceLabel, SummarySourceCaption, SummaryThrottleCaption, ProgressTopSeparator, SendProgressBar,
     ProgressStatusCaption, RecipientCaption, RecipientCountCaption, RateCaption, ElapsedLabel,
     ElapsedCaption, DeliveredLabel, DeliveredList, ErrorCountCaption, ProgressScheduleCaption,
     SimulateIconPane, ProgressBottomSeparator, ReportsLabel, ReportsButton, PauseButton, AbortButton,

@@ -118,10 +118,15 @@ TEST_F(MailingLogsTest, TheHeaderBlockGoesToTheLogOnceAndOntoTheProgressSheet)
     EXPECT_EQ(caption(ControlRole::SummaryMonitorCaption), "OFF");
     EXPECT_EQ(caption(ControlRole::SummarySourceLabel), "Import File:");
     EXPECT_EQ(caption(ControlRole::SummarySourceCaption), importFile);
+    EXPECT_EQ(caption(ControlRole::SummaryThrottleCaption), CBrevantoWindow::ThrottleCaption(window->mThrottle));
 
     // Shown again: the sheet only; an Address Book source without a group is "All".
     window->mRecipientsTab = 1;
+    window->mThrottle.batchMode = true;
+    window->mThrottle.batchSize = 25;
+    window->mThrottle.batchType = 3;
     window->LogMailingHeader(true);
+    EXPECT_EQ(caption(ControlRole::SummaryThrottleCaption), " (Size = 25, Copy by Bcc)");
     EXPECT_EQ(LogText(), log);
     EXPECT_EQ(caption(ControlRole::SummarySourceLabel), "Address Book Group:");
     EXPECT_EQ(caption(ControlRole::SummarySourceCaption), "All");
