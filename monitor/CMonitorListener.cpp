@@ -21,34 +21,39 @@ constexpr std::size_t kThreadStack = 256 * 1024;
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::int64_t kRefusalReportSpacingMs = 60'000;
 
-std::atomic<std::uint64_t> gRefused {0};
-std::atomic<std::int64_t> gLastRefusalReport {0};
-std::atomic<std::uint64_t> gRefusedAtLastReport {0};
-
 std::int64_t NowMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-// One line a minute at most, with the count only: a refused request's bytes are never logged.
-void CountRefusal()
-{
-    const std::uint64_t total = ++gRefused;
-    const std::int64_t now = NowMs();
-    std::int64_t last = gLastRefusalReport.load();
-    if (last != 0 && now - last < kRefusalReportSpacingMs)
-        return;
-    if (!gLastRefusalReport.compare_exchange_strong(last, now))
-        return;
-    const std::uint64_t since = total - gRefusedAtLastReport.exchange(total);
-    std::fprintf(stderr, "The Message Monitor closed %llu request(s) it could not accept.\n",
-                 static_cast<unsigned long long>(since));
-}
+// Counts the listener's refused requests and says so on standard error at most once a minute,
+// with the count only: a refused request's bytes are never logged. Any thread.
+class MonitorRefusalReport {
+public:
+    void Count()
+    {
+        const std::uint64_t total = ++mRefused;
+        const std::int64_t now = NowMs();
+        std::int64_t last = mLastReport.load();
+        if (last != 0 && now - last < kRefusalReportSpacingMs)
+            return;
+        if (!mLastReport.compare_exchange_strong(last, now))
+            return;
+        const std::uint64_t since = total - mReportedUpTo.exchange(total);
+        std::fprintf(stderr, "The Message Monitor closed %llu request(s) it could not accept.\n",
+                     static_cast<unsigned long long>(since));
+    }
+
+    std::uint64_t Total() const { return mRefused.load(); }
+
+private:
+    std::atomic<std::uint64_t> mRefused {0};
+    std::atomic<std::int64_t> mLastReport {0}; // 0: nothing said yet
+    std::atomic<std::uint64_t> mReportedUpTo {0};
+};
 
 } // namespace
-
-std::uint64_t MonitorRefusedRequests() { return gRefused.load(); }
 
 // What the main thread and the connection threads share. Threads hold it by reference count, so
 // it outlives a listener that went while they end.
@@ -69,6 +74,7 @@ struct CMonitorListener::Shared {
     std::uint64_t nextSerial = 0;
     int mostLive = 0;
     ListeningSocket* socket = nullptr; // main thread only; null once closed
+    MonitorRefusalReport refusals;
 
     // Main thread: joins the ended threads, then accepts again below the cap.
     void Reap()
@@ -120,12 +126,12 @@ void Serve(const ConnectionJob& job)
         const auto deadline = std::min(end, Clock::now() + limits.idle);
         if (job.socket->ReadSome(buffer, sizeof buffer, count, deadline) != ConnectionSocket::Result::Data) {
             if (request.ReceivedBytes() > 0)
-                CountRefusal(); // cut off, timed out or broken before its end
+                job.shared->refusals.Count(); // cut off, timed out or broken before its end
             return;
         }
         const MonitorVerdict verdict = request.Append(std::string_view(buffer, count));
         if (verdict == MonitorVerdict::Refused) {
-            CountRefusal();
+            job.shared->refusals.Count();
             return;
         }
         if (verdict == MonitorVerdict::Complete)
@@ -247,6 +253,8 @@ int CMonitorListener::LiveConnections() const
     std::lock_guard lock(mShared->mutex);
     return int(mShared->connections.size());
 }
+
+std::uint64_t CMonitorListener::RefusedRequests() const { return mShared->refusals.Total(); }
 
 int CMonitorListener::MostLiveConnections() const
 {

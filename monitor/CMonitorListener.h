@@ -52,6 +52,9 @@ public:
     // Live connections (accepted, thread not yet ended) and their high-water mark.
     int LiveConnections() const;
     int MostLiveConnections() const;
+    // Requests refused since this listener opened (over a limit, or not this protocol); a
+    // summary line goes to standard error at most once a minute.
+    std::uint64_t RefusedRequests() const;
 
     struct Shared; // what the connection threads share with the listener
 
@@ -61,6 +64,3 @@ private:
     std::shared_ptr<Shared> mShared;
     std::unique_ptr<ListeningSocket> mSocket;
 };
-
-// Requests refused since the program started (over a limit, or not this protocol).
-std::uint64_t MonitorRefusedRequests();
