@@ -7,18 +7,38 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-InterfaceAddressWatch::InterfaceAddressWatch(QObject* parent) : QObject(parent)
+namespace {
+
+int OpenAddressSocket()
 {
     const int fd = socket(AF_NETLINK, SOCK_RAW | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_ROUTE);
     if (fd < 0)
-        return;
+        return -1;
     sockaddr_nl address {};
     address.nl_family = AF_NETLINK;
     address.nl_groups = RTMGRP_IPV4_IFADDR;
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         close(fd);
-        return;
+        return -1;
     }
+    return fd;
+}
+
+InterfaceAddressWatch::SocketOpener& Opener()
+{
+    static InterfaceAddressWatch::SocketOpener opener;
+    return opener;
+}
+
+} // namespace
+
+void InterfaceAddressWatch::SetSocketOpener(SocketOpener opener) { Opener() = std::move(opener); }
+
+InterfaceAddressWatch::InterfaceAddressWatch(QObject* parent) : QObject(parent)
+{
+    const int fd = Opener() ? Opener()() : OpenAddressSocket();
+    if (fd < 0)
+        return;
     mSocket = fd;
     mNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(mNotifier, &QSocketNotifier::activated, this, &InterfaceAddressWatch::Drain);

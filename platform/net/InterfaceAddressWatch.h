@@ -2,10 +2,12 @@
 // so a window showing this computer's address can refresh it. A routing netlink socket joined
 // to the IPv4 address group, read through a QSocketNotifier on the owner's event loop.
 // GUI thread (or any thread with a Qt event loop). What can fail: the socket cannot be opened
-// (IsWatching false; Changed never comes).
+// (IsWatching false; Changed never comes). The opening is replaceable so tests can make it fail.
 #pragma once
 
 #include <QObject>
+
+#include <functional>
 
 class QSocketNotifier;
 
@@ -16,6 +18,11 @@ public:
     ~InterfaceAddressWatch() override;
 
     bool IsWatching() const { return mSocket >= 0; }
+
+    // Opens the bound, non-blocking netlink socket; -1 when it can't. An empty opener restores
+    // the system's. Only while no watch is being made (tests, at set-up).
+    using SocketOpener = std::function<int()>;
+    static void SetSocketOpener(SocketOpener opener);
 
 signals:
     // One or more IPv4 addresses changed since the last signal.

@@ -57,6 +57,7 @@ protected:
     {
         MonitorFixture::TearDown();
         InterfaceAddresses::SetListSource({});
+        InterfaceAddressWatch::SetSocketOpener({});
     }
 
     static QString Status() { return qobject_cast<QLabel*>(ControlLookup::FindControl(gMessageMonitorWindow->mWindow, 'MMWT', 0))->text(); }
@@ -206,6 +207,26 @@ TEST_F(MessageMonitorWindowTest, StatusAndAddressChangeRestart)
     EXPECT_TRUE(PumpUntil([] { return IsMessageMonitorRunning(); }, 10s));
     EXPECT_TRUE(CopyMessageMonitorHostAndPort().startsWith("192.0.2.20:"));
     EXPECT_TRUE(Status().startsWith("The Message Monitor is listening at: 192.0.2.20:"));
+}
+
+TEST_F(MessageMonitorWindowTest, AWatchThatCannotRegisterLeavesTheMonitorAsItIs)
+{
+    InterfaceAddressWatch::SetSocketOpener([] { return -1; });
+    StartApplication();
+    InterfaceAddressWatch* watch = gMessageMonitorWindow->AddressWatch();
+    ASSERT_NE(watch, nullptr);
+    EXPECT_FALSE(watch->IsWatching());
+    EXPECT_TRUE(Status().startsWith("The Message Monitor is listening at: ")) << Status().toStdString();
+    const CMonitorListener* listener = CurrentMessageMonitorListener();
+    const int port = Port();
+
+    emit watch->Changed();
+    PumpUntil([] { return false; }, 300ms);
+    EXPECT_EQ(CurrentMessageMonitorListener(), listener) << "no restart";
+    EXPECT_EQ(Port(), port);
+    EXPECT_NE(Hit("after").find("Content-Type: image/png"), std::string::npos) << "still answering";
+    EXPECT_EQ(RecordNames(), QStringList {"after"});
+    EXPECT_TRUE(presenter->Requests().empty()) << "nothing is reported";
 }
 
 TEST_F(MessageMonitorWindowTest, TextColumnsOpenAnEditorAndTheEditIsDropped)
