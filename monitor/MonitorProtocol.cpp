@@ -70,22 +70,6 @@ int HexValue(char c)
     return -1;
 }
 
-// "%" and two hex digits become that byte; any other "%" stays as it stands.
-std::string PercentDecoded(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            out.push_back(char(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUTF8(std::string_view text)
 {
@@ -126,7 +110,7 @@ bool IsValidUTF8(std::string_view text)
 // the window and the export otherwise).
 std::string CleanValue(std::string_view raw)
 {
-    std::string value = PercentDecoded(raw);
+    std::string value = PercentDecodedBytes(raw);
     if (!IsValidUTF8(value))
         return {};
     for (char& c : value)
@@ -147,6 +131,21 @@ std::string_view ValueAfter(std::string_view query, std::string_view marker)
 }
 
 } // namespace
+
+std::string PercentDecodedBytes(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+            out.push_back(char(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
 
 // --- MonitorRequest ---------------------------------------------------------------------------
 

@@ -71,6 +71,9 @@ struct MonitorHit {
 // control characters become spaces.
 MonitorHit DecodeMonitorHit(std::string_view text);
 
+// "%" and two hex digits become that byte; any other "%" stays as it stands.
+std::string PercentDecodedBytes(std::string_view text);
+
 // The four replies, byte for byte. An image that could not be read leaves its reply empty: the
 // connection is then closed without one.
 class MonitorReplies {

@@ -1,10 +1,12 @@
 // libFuzzer target over the form request text: the request parser, the field splitter and the
-// control-field readers, with a plain percent decoder in place of the program's. The checks: a
-// target never holds a blank or a line break, body and header values no line break, the fields
-// come from the pieces between "&" (never more pieces, never more bytes), list items are
-// non-empty, comma-free and trimmed.
+// control-field readers, with the monitor protocol's percent decoder in place of the program's.
+// The checks: a target never holds a blank or a line break, body and header values no line
+// break, the fields come from the pieces between "&" (never more pieces, never more bytes), list
+// items are non-empty, comma-free and trimmed.
 #include "FormRequestText.h"
+#include "MonitorProtocol.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -17,33 +19,15 @@ void Check(bool condition)
         std::abort();
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
+// The program's decoders need Qt; the monitor's byte decoder does the same work on bytes.
 std::string Decode(std::string_view raw, FormDecoding decoding)
 {
+    std::string text(raw);
     if (decoding == FormDecoding::Verbatim)
-        return std::string(raw);
-    std::string out;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '+' && decoding != FormDecoding::Percent) {
-            out += ' ';
-        } else if (raw[i] == '%' && i + 2 < raw.size() && HexValue(raw[i + 1]) >= 0 && HexValue(raw[i + 2]) >= 0) {
-            out += char(HexValue(raw[i + 1]) * 16 + HexValue(raw[i + 2]));
-            i += 2;
-        } else {
-            out += raw[i];
-        }
-    }
-    return out;
+        return text;
+    if (decoding != FormDecoding::Percent)
+        std::replace(text.begin(), text.end(), '+', ' ');
+    return PercentDecodedBytes(text);
 }
 
 bool HasLineBreak(const std::string& text)
