@@ -1,6 +1,7 @@
 // What the delivery side reads and writes of a mailing window, over its controls.
 #include "CBrevantoWindow.h"
 
+#include "CharsetChoice.h"
 #include "ControlValues.h"
 #include "DockTile.h"
 #include "LThread.h"
@@ -48,12 +49,11 @@ bool CBrevantoWindow::GetAcceptAnyCertificate() const
 
 QString CBrevantoWindow::GetMyEmail() const { return QString::fromUtf8(mSenderAddress.text); }
 
+// By the chosen item's text: the header and the side texts both take this name.
 QString CBrevantoWindow::GetCharsetName() const
 {
-    const SInt32 item = GetControl32BitValue(Control(ControlRole::CharsetPopup));
-    if (item < 1 || item > mCharsets.size())
-        return QString();
-    return mCharsets.at(item - 1).second;
+    ControlRef popup = Control(ControlRole::CharsetPopup);
+    return MimeCharsetForItem(GetPopupItemText(popup, GetControl32BitValue(popup)), mCharsets);
 }
 
 // Popup items 1-5 are the X-Priority values; the middle one (normal) gives no header.

@@ -32,10 +32,8 @@ static void ExtractSideText(CBrevantoWindow& inWindow, const SideText& inSide, C
         text = GetControlText(pane);
     if (text.isNull())
         return;
-    QString charset = inWindow.GetCharsetName();
-    if (!EncodeInCharset(QString(), charset))
-        charset.clear(); // a set the converters don't know: UTF-8
-    const std::optional<QByteArray> bytes = EncodeInCharset(text, charset);
+    // The set the header will name: one the converters know.
+    const std::optional<QByteArray> bytes = EncodeInCharset(text, inWindow.GetCharsetName());
     if (!bytes) {
         inWindow.ShowAlertSheet(inSide.failure, "Please try another encoding, such as Unicode.", false);
         return;
