@@ -35,6 +35,7 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
     double _lastActivity;
     NSTimer *_watchdog;
     int _tlsDescriptor;
+    NSString *_serverName;
 }
 
 // Makes the connection object for the server (nil and a status on failure: bad port, no IPv4

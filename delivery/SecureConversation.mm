@@ -2,6 +2,7 @@
 #import "SecureConversation.h"
 #import "SecureSMTPConnection.h"
 
+#import <GNUstepBase/GSTLS.h>
 #import <Pantomime/CWTCPConnection.h>
 
 #include <objc/runtime.h>
@@ -54,6 +55,7 @@ static std::string ResolveIPv4(const std::string &host)
 
 @interface SecureConversation (Handshake)
 - (BOOL) handshakeOn: (NSFileHandle *) theHandle;
+- (BOOL) acceptsCertificateOn: (NSFileHandle *) theHandle;
 @end
 
 // The conversation of each socket whose handshake we start (descriptor → unretained
@@ -109,11 +111,34 @@ static BOOL WaitForHandshakeBytes(int descriptor)
   return poll(&entry, 1, kWaitSliceMilliseconds) > 0;
 }
 
+// Whether the server's own certificate (the first of the chain it sent) names the host: a DNS
+// name, or an IP literal against the certificate's addresses. The TLS layer verifies the chain
+// but not the name: without a list of names it checks none, and the list it takes is applied
+// the wrong way round (a certificate is accepted when it does not match), so the name is
+// checked here, on the completed handshake, before a byte of the conversation goes over it.
+static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
+{
+  static Ivar sessionSlot = class_getInstanceVariable([NSFileHandle sslClass], "session");
+  GSTLSSession *session = sessionSlot != NULL ? (GSTLSSession *)object_getIvar(theHandle, sessionSlot) : nil;
+  if (session == nil || [theHost length] == 0)
+    return NO;
+  unsigned int count = 0;
+  const gnutls_datum_t *chain = gnutls_certificate_get_peers(session->session, &count);
+  gnutls_x509_crt_t certificate;
+  if (chain == NULL || count == 0 || gnutls_x509_crt_init(&certificate) < 0)
+    return NO;
+  const BOOL names = gnutls_x509_crt_import(certificate, &chain[0], GNUTLS_X509_FMT_DER) >= 0
+                     && gnutls_x509_crt_check_hostname(certificate, [theHost UTF8String]) != 0;
+  gnutls_x509_crt_deinit(certificate);
+  return names;
+}
+
 @implementation SecureConversation
 
 - (void) dealloc
 {
   [self tearDown];
+  [_serverName release];
   [super dealloc];
 }
 
@@ -124,6 +149,8 @@ static BOOL WaitForHandshakeBytes(int descriptor)
   _timeout = (unsigned int)SecureTimeoutSeconds(theServer.timeoutSeconds);
   _lastActivity = Now();
   _tlsDescriptor = -1;
+  [_serverName release];
+  _serverName = [SecureNSString(theServer.host) copy];
   if (theServer.port == 0)
     {
       [self setStatus: @"invalid port"];
@@ -300,7 +327,7 @@ static BOOL WaitForHandshakeBytes(int descriptor)
       if ([theHandle sslHandshakeEstablished: &succeeded outgoing: YES])
         {
           _lastActivity = Now();
-          return succeeded;
+          return succeeded && [self acceptsCertificateOn: theHandle];
         }
       if (Now() - _lastActivity >= _timeout)
         {
@@ -310,6 +337,14 @@ static BOOL WaitForHandshakeBytes(int descriptor)
       if (WaitForHandshakeBytes(descriptor))
         _lastActivity = Now();
     }
+}
+
+- (BOOL) acceptsCertificateOn: (NSFileHandle *) theHandle
+{
+  if (_acceptAnyCertificate || CertificateNamesHost(theHandle, _serverName))
+    return YES;
+  [self setStatus: [NSString stringWithFormat: @"The server's certificate does not name %@.", _serverName]];
+  return NO;
 }
 
 - (BOOL) isSSL

@@ -16,8 +16,8 @@
 // Every conversation goes through TLS before it authenticates: STARTTLS on the greeting's
 // service, or TLS from the first byte (implicit). Certificates are verified against caFile
 // (the system bundle unless changed) unless the server's "accept any certificate" choice is
-// set; the choice is applied just before each TLS start. The host name in the certificate is
-// not checked (the framework gives the TLS layer no host). IPv4 only.
+// set; the choice is applied just before each TLS start. The certificate must name the server's
+// host as given (a name, or the IPv4 literal). IPv4 only.
 //
 // Threads: the GUI thread or a cooperative thread on it, with a stack of 1 MiB or more.
 // Failures never throw: they come back as the outcome's text.

@@ -10,6 +10,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -117,6 +119,37 @@ TEST_F(SecureRoadTest, CertificateChecksFollowEachServersChoice)
     SetSecureCAFile(TestCertificates::Shared().CAFile());
     EXPECT_TRUE(SendOnThread(RequestFor(peer, ESecureTLSMode::startTLS, ESecureMechanism::plain)).succeeded);
     EXPECT_EQ(peer.Messages().size(), 2u);
+}
+
+// The certificate is signed by the trusted CA but names another host than the one we dial.
+TEST_F(SecureRoadTest, ACertificateNamingAnotherHostIsRefusedUnlessAnyIsAccepted)
+{
+    for (const auto& [peerMode, tlsMode] :
+         {std::pair{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS},
+          std::pair{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS}}) {
+        SCOPED_TRACE(tlsMode == ESecureTLSMode::startTLS ? "STARTTLS" : "implicit TLS");
+        SmtpServerPeer::Options options{peerMode};
+        options.otherHostCertificate = true;
+        SmtpServerPeer peer(options);
+        ASSERT_TRUE(peer.IsRunning());
+
+        for (const char* host : {"127.0.0.1", "localhost"}) {
+            SecureMessageRequest verify = RequestFor(peer, tlsMode, ESecureMechanism::plain);
+            verify.server.host = host;
+            std::vector<std::string> statuses;
+            EXPECT_FALSE(SendOnThread(verify, &statuses).succeeded) << host;
+            const std::string said = std::string("The server's certificate does not name ") + host + ".";
+            EXPECT_NE(std::find(statuses.begin(), statuses.end(), said), statuses.end()) << host;
+        }
+        EXPECT_FALSE(peer.Verbs().contains("AUTH"));
+        EXPECT_TRUE(peer.Messages().empty());
+
+        SecureMessageRequest acceptAny = RequestFor(peer, tlsMode, ESecureMechanism::plain);
+        acceptAny.server.acceptAnyCertificate = true;
+        const SecureMessageOutcome accepted = SendOnThread(acceptAny);
+        EXPECT_TRUE(accepted.succeeded) << accepted.message;
+        EXPECT_EQ(peer.Messages().size(), 1u);
+    }
 }
 
 TEST_F(SecureRoadTest, InterleavedConversationsKeepTheirOwnCertificateChoice)

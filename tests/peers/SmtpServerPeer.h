@@ -33,6 +33,7 @@ public:
         std::vector<std::string> refused = {};  // RCPT TO these gets 550 (and DATA after it 451)
         int failDataEvery = 0;  // every n-th DATA of the peer's life answered with failCode
         int failCode = 451;
+        bool otherHostCertificate = false;  // TLS with the certificate naming another host
     };
 
     struct Message {
@@ -57,7 +58,12 @@ public:
                                          "--mode", ModeName(options.mode), "--spool", Spool()};
         const auto& certificates = TestCertificates::Shared();
         if (options.mode != EMode::plain && options.mode != EMode::silent)
-            args.insert(args.end(), {"--cert", certificates.CertificateFile(), "--key", certificates.KeyFile()});
+            args.insert(args.end(), {"--cert",
+                                     options.otherHostCertificate ? certificates.OtherHostCertificateFile()
+                                                                  : certificates.CertificateFile(),
+                                     "--key",
+                                     options.otherHostCertificate ? certificates.OtherHostKeyFile()
+                                                                  : certificates.KeyFile()});
         for (const auto& user : options.users)
             args.insert(args.end(), {"--user", user});
         if (options.mechanisms)

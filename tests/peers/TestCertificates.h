@@ -1,6 +1,7 @@
-// TestCertificates: a test CA and a server certificate it signed (SAN localhost and
-// 127.0.0.1), made once per test process with openssl in a private folder. Header-only;
-// test threads only.
+// TestCertificates: a test CA and two server certificates it signed: one for this machine (SAN
+// localhost and 127.0.0.1) and one naming another host (SAN other.example), for the host-name
+// check. Made once per test process with openssl in a private folder. Header-only; test threads
+// only.
 #pragma once
 
 #include <QTemporaryDir>
@@ -20,6 +21,8 @@ public:
     std::string CAFile() const { return Path("ca.pem"); }
     std::string CertificateFile() const { return Path("server.pem"); }
     std::string KeyFile() const { return Path("server.key"); }
+    std::string OtherHostCertificateFile() const { return Path("other.pem"); }
+    std::string OtherHostKeyFile() const { return Path("other.key"); }
 
 private:
     TestCertificates()
@@ -28,13 +31,20 @@ private:
         const std::string script =
             "cd '" + dir + "' && "
             "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2"
-            " -subj '/CN=Brevanto Test CA' >/dev/null 2>&1 && "
-            "openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr"
-            " -subj '/CN=localhost' >/dev/null 2>&1 && "
-            "printf 'subjectAltName=DNS:localhost,IP:127.0.0.1\\nbasicConstraints=CA:FALSE\\n' > ext.cnf && "
-            "openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial"
-            " -out server.pem -days 2 -extfile ext.cnf >/dev/null 2>&1";
+            " -subj '/CN=Brevanto Test CA' >/dev/null 2>&1 && " +
+            LeafScript("server", "localhost", "DNS:localhost,IP:127.0.0.1") + " && " +
+            LeafScript("other", "other.example", "DNS:other.example");
         mValid = mFolder.isValid() && std::system(script.c_str()) == 0;
+    }
+
+    // Makes NAME.key and NAME.pem, signed by the CA, for the common name and subject names.
+    static std::string LeafScript(const std::string& name, const std::string& commonName, const std::string& altNames)
+    {
+        return "openssl req -newkey rsa:2048 -nodes -keyout " + name + ".key -out " + name + ".csr"
+               " -subj '/CN=" + commonName + "' >/dev/null 2>&1 && "
+               "printf 'subjectAltName=" + altNames + "\\nbasicConstraints=CA:FALSE\\n' > " + name + ".cnf && "
+               "openssl x509 -req -in " + name + ".csr -CA ca.pem -CAkey ca.key -CAcreateserial"
+               " -out " + name + ".pem -days 2 -extfile " + name + ".cnf >/dev/null 2>&1";
     }
 
     std::string Path(const char* name) const { return mFolder.path().toStdString() + "/" + name; }
