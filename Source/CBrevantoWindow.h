@@ -610,6 +610,14 @@ private:
     void SetUpEditors();
     void ShowEditor(int inEditor);
     OSStatus HandleEditorEvent(int inEditor, const WindowEvent& inEvent);
+    // The editors' tools (CBrevantoWindowEditors.cpp): tags, the script tag, the preamble's
+    // font, Command-; and the spelling menu at a point of the pane's viewport.
+    OSStatus ObeyEditorTool(int inEditor, const WindowEvent& inEvent);
+    OSStatus HandleEditorKey(int inEditor, const WindowEvent& inEvent);
+    void InsertIntoEditor(int inEditor, const QString& inText);
+    void ChooseEditorFont(int inEditor);
+    void InstallSpellingMenus();
+    void ShowSpellingMenu(int inEditor, QPoint inAt);
     void SetUpLists();
     void KeepMinimumSizes();
     void InstallListCallbacks();

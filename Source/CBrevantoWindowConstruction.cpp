@@ -394,6 +394,7 @@ void CBrevantoWindow::SetUpEditors()
             HideControl(Control(spellingButton));
         }
     }
+    InstallSpellingMenus();
 }
 
 void CBrevantoWindow::SetUpLists()

@@ -14,6 +14,7 @@
 #include "PreferenceGetters.h"
 #include "Presenter.h"
 #include "SheetController.h"
+#include "SideTextEditorRoles.h"
 #include "WholeFileWrite.h"
 #include "WindowEvents.h"
 #include "WindowUtilities.h"
@@ -26,23 +27,6 @@
 namespace {
 
 constexpr OSType kProgramSignature = 'bvto';
-
-struct EditorRoles {
-    CBrevantoWindow::ENibWindow window;
-    ControlRole pane;
-    ControlRole addressBookField;
-    const char* titleFormat;
-};
-
-// In the order of the window's editor flags.
-const EditorRoles kEditors[] = {
-    {CBrevantoWindow::ENibWindow::plainTextAlternative, ControlRole::PlainTextAlternativeTextPane,
-     ControlRole::PlainTextAlternativeAddressBookTagPullDown, "Plain Text Alternative: %1"},
-    {CBrevantoWindow::ENibWindow::preamble, ControlRole::PreambleTextPane, ControlRole::PreambleAddressBookTagPullDown,
-     "Preamble: %1"},
-    {CBrevantoWindow::ENibWindow::epilogue, ControlRole::EpilogueTextPane, ControlRole::EpilogueAddressBookTagPullDown,
-     "Epilogue: %1"},
-};
 
 // A file's text: by its byte-order mark, else UTF-8 when it is valid, else ISO Latin 1.
 QString DecodeFileText(const std::string& inBytes)
@@ -210,12 +194,12 @@ void CBrevantoWindow::ShowEpilogueEditor() { ShowEditor(2); }
 
 void CBrevantoWindow::ShowEditor(int inEditor)
 {
-    const EditorRoles& roles = kEditors[inEditor];
+    const SideTextEditorRoles& roles = kSideTextEditors[inEditor];
     WindowRef editor = Window(roles.window);
     if (!editor)
         return;
     const bool addressBook = GetControl32BitValue(Control(ControlRole::RecipientsTabs)) == 1;
-    SetControlVisibility(Control(roles.addressBookField), addressBook, true);
+    SetControlVisibility(Control(roles.addressBookTagPullDown), addressBook, true);
     if (mEditorsAreSheets) {
         SheetController::ShowSheetWindow(editor, GetMainWindow());
     } else {
@@ -240,19 +224,21 @@ void CBrevantoWindow::SetEditorTitles()
     const QString name = QFileInfo(mDocumentPath).fileName();
     if (WindowRef main = GetMainWindow())
         main->setWindowTitle(name);
-    for (const EditorRoles& roles : kEditors) {
+    for (const SideTextEditorRoles& roles : kSideTextEditors) {
         if (WindowRef editor = Window(roles.window))
             editor->setWindowTitle(QString::fromLatin1(roles.titleFormat).arg(name));
     }
 }
 
 // The editors' buttons: OK keeps the pane's text, Cancel puts the kept text back, Clear empties
-// both; Spelling finds the next misspelled word. The tag menus are still to come.
+// both; Spelling finds the next misspelled word. Their tools answer the rest.
 OSStatus CBrevantoWindow::HandleEditorEvent(int inEditor, const WindowEvent& inEvent)
 {
+    if (inEvent.kind == WindowEventKind::rawKeyDown)
+        return HandleEditorKey(inEditor, inEvent);
     if (inEvent.kind != WindowEventKind::commandProcess)
         return eventNotHandledErr;
-    const EditorRoles& roles = kEditors[inEditor];
+    const SideTextEditorRoles& roles = kSideTextEditors[inEditor];
     ControlRef pane = Control(roles.pane);
     const auto hide = [&] {
         WindowRef editor = Window(roles.window);
@@ -283,7 +269,7 @@ OSStatus CBrevantoWindow::HandleEditorEvent(int inEditor, const WindowEvent& inE
                                                              : QStringLiteral("Preamble.html")));
         return noErr;
     default:
-        return eventNotHandledErr;
+        return ObeyEditorTool(inEditor, inEvent);
     }
 }
 

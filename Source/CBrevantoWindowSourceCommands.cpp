@@ -4,15 +4,9 @@
 #include "CBrevantoWindow.h"
 
 #include "FocusedCommands.h"
+#include "SideTextEditorRoles.h"
 #include "SpellingBridge.h"
 #include "TextPane.h"
-
-namespace {
-
-const ControlRole kEditorPanes[] = {ControlRole::PlainTextAlternativeTextPane, ControlRole::PreambleTextPane,
-                                    ControlRole::EpilogueTextPane};
-
-} // namespace
 
 Boolean CBrevantoWindow::ObeySourceCommand(CommandT inCommand, void*)
 {
@@ -38,8 +32,8 @@ ControlRef CBrevantoWindow::FocusedEditorPane() const
     auto* focused = dynamic_cast<QWidget*>(FindFocusedCommandResponder());
     if (!focused)
         return nullptr;
-    for (ControlRole role : kEditorPanes) {
-        if (Control(role) == focused)
+    for (const SideTextEditorRoles& roles : kSideTextEditors) {
+        if (Control(roles.pane) == focused)
             return focused;
     }
     return nullptr;

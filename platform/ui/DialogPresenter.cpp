@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace {
@@ -113,6 +114,15 @@ std::optional<QString> DialogPresenter::ChooseFolder(const QString& inTitle, con
     if (folder.isEmpty())
         return std::nullopt;
     return folder;
+}
+
+std::optional<QFont> DialogPresenter::ChooseFont(WindowRef inParent, const QFont& inInitial)
+{
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, inInitial, inParent);
+    if (!chosen)
+        return std::nullopt;
+    return font;
 }
 
 SaveChangesAnswer DialogPresenter::AskSaveChanges(WindowRef inParent, const QString& inDocumentName)

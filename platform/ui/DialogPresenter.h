@@ -1,5 +1,5 @@
 // DialogPresenter: the presenter a person sees: QMessageBox alerts (modal) and sheets
-// (window-modal, non-blocking), QFileDialog choosers, and the system beep. GUI thread only.
+// (window-modal, non-blocking), QFileDialog choosers, the QFontDialog, and the system beep. GUI thread only.
 #pragma once
 
 #include "Presenter.h"
@@ -18,5 +18,6 @@ public:
     std::optional<QString> AskOpenFile(const QString& inTitle, const QString& inPrompt, OSType inFileType,
                                        const QString& inFolder) override;
     std::optional<QString> ChooseFolder(const QString& inTitle, const QString& inStartFolder) override;
+    std::optional<QFont> ChooseFont(WindowRef inParent, const QFont& inInitial) override;
     SaveChangesAnswer AskSaveChanges(WindowRef inParent, const QString& inDocumentName) override;
 };

@@ -1,16 +1,17 @@
-// Presenter: every alert, asking sheet and file chooser of the program goes through the one
-// installed presenter, so tests can answer them (ScriptedPresenter) where a person would. The
-// default (DialogPresenter) shows Qt dialogs. Answers keep the program's senses: an alert gives
-// 1 (OK), 2 (Cancel) or -1 when it could not be shown; a sheet hands 'ok  ' or 'not!' to its
-// handler as a command; ChooseOneFile answers true when nothing was chosen. File types are
-// four-character codes (0 for any); Linux files carry none, so choosers offer every file, but
-// for a mailing document ('Bvto') the open panel shows the "*.bvto" files.
+// Presenter: every alert, asking sheet, file chooser and font chooser of the program goes
+// through the one installed presenter, so tests can answer them (ScriptedPresenter) where a
+// person would. The default (DialogPresenter) shows Qt dialogs. Answers keep the program's
+// senses: an alert gives 1 (OK), 2 (Cancel) or -1 when it could not be shown; a sheet hands
+// 'ok  ' or 'not!' to its handler as a command; ChooseOneFile answers true when nothing was
+// chosen. File types are four-character codes (0 for any); Linux files carry none, so choosers
+// offer every file, but for a mailing document ('Bvto') the open panel shows the "*.bvto" files.
 // A modal alert shown from a cooperative thread blocks the other threads until it closes.
 // GUI thread only; Install does not take ownership.
 #pragma once
 
 #include "UITypes.h"
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -52,4 +53,6 @@ public:
     virtual SaveChangesAnswer AskSaveChanges(WindowRef inParent, const QString& inDocumentName) = 0;
     // A folder, starting in inStartFolder; null when cancelled.
     virtual std::optional<QString> ChooseFolder(const QString& inTitle, const QString& inStartFolder) = 0;
+    // A font, starting from inInitial; null when cancelled.
+    virtual std::optional<QFont> ChooseFont(WindowRef inParent, const QFont& inInitial) = 0;
 };

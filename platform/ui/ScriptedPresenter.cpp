@@ -15,6 +15,7 @@ const char* NameOf(ScriptedPresenter::Kind inKind)
     case ScriptedPresenter::Kind::openFile: return "open-file";
     case ScriptedPresenter::Kind::chooseFolder: return "choose-folder";
     case ScriptedPresenter::Kind::saveChanges: return "save-changes";
+    case ScriptedPresenter::Kind::chooseFont: return "choose-font";
     }
     return "?";
 }
@@ -130,6 +131,13 @@ void ScriptedPresenter::QueueSaveChanges(SaveChangesAnswer inAnswer)
     mAnswers.push_back(answer);
 }
 
+void ScriptedPresenter::QueueChooseFont(std::optional<QFont> inFont)
+{
+    Answer answer{Kind::chooseFont};
+    answer.font = std::move(inFont);
+    mAnswers.push_back(answer);
+}
+
 void ScriptedPresenter::Beep() { ++mBeeps; }
 
 SInt16 ScriptedPresenter::ShowAlert(AlertKind inKind, const QString& inMessage, const QString& inExplanation,
@@ -204,4 +212,11 @@ SaveChangesAnswer ScriptedPresenter::AskSaveChanges(WindowRef inParent, const QS
     Request request = MakeRequest(Kind::saveChanges, inDocumentName, QString());
     request.parent = inParent;
     return Take(request).save;
+}
+
+std::optional<QFont> ScriptedPresenter::ChooseFont(WindowRef inParent, const QFont& inInitial)
+{
+    Request request = MakeRequest(Kind::chooseFont, inInitial.toString(), QString());
+    request.parent = inParent;
+    return Take(request).font;
 }

@@ -13,11 +13,11 @@
 
 class ScriptedPresenter : public Presenter {
 public:
-    enum class Kind { alert, sheet, chooseOneFile, chooseFiles, saveFile, openFile, saveChanges, chooseFolder };
+    enum class Kind { alert, sheet, chooseOneFile, chooseFiles, saveFile, openFile, saveChanges, chooseFolder, chooseFont };
 
     struct Request {
         Kind kind;
-        QString message;     // alert and sheet message, chooser title or message, document name
+        QString message;     // alert and sheet message, chooser title or message, document name, font
         QString explanation; // alert and sheet explanation, chooser prompt or start folder
         AlertKind alertKind = AlertKind::note;
         AlertButtons buttons = AlertButtons::ok;
@@ -36,6 +36,7 @@ public:
     void QueueOpenFile(std::optional<QString> inPath);
     void QueueSaveChanges(SaveChangesAnswer inAnswer);
     void QueueChooseFolder(std::optional<QString> inFolder);
+    void QueueChooseFont(std::optional<QFont> inFont);
 
     const std::vector<Request>& Requests() const { return mRequests; }
     int Beeps() const { return mBeeps; }
@@ -56,6 +57,7 @@ public:
                                        const QString& inFolder) override;
     SaveChangesAnswer AskSaveChanges(WindowRef inParent, const QString& inDocumentName) override;
     std::optional<QString> ChooseFolder(const QString& inTitle, const QString& inStartFolder) override;
+    std::optional<QFont> ChooseFont(WindowRef inParent, const QFont& inInitial) override;
 
 private:
     struct Answer {
@@ -65,6 +67,7 @@ private:
         std::optional<QStringList> paths;
         bool replacing = false;
         SaveChangesAnswer save = SaveChangesAnswer::cancel;
+        std::optional<QFont> font;
     };
 
     // Records the request and takes its answer; a failure gives a cancelling answer.

@@ -9,6 +9,12 @@
 #include "SpellingBridge.h"
 #include "TextPane.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+
 #include <clocale>
 #include <string>
 
@@ -27,6 +33,36 @@ protected:
     {
         DisposeSpellBundle();
         CFBundle::SetPrivateFrameworksPath(inFolder);
+    }
+
+    // The real module over Enchant, loaded under a UTF-8 locale (its dictionary is en_US).
+    static bool UseEnchant()
+    {
+        const std::string locale = std::setlocale(LC_ALL, nullptr);
+        std::setlocale(LC_ALL, "C.UTF-8");
+        UseModulesIn(BREVANTO_BIN_DIR);
+        const bool available = IsSpellCheckingAvailable();
+        std::setlocale(LC_ALL, locale.c_str());
+        return available;
+    }
+
+    // A right-click on that character of the pane; the menu it opened.
+    static QMenu* RightClick(TextPane* inPane, int inPosition)
+    {
+        QTextCursor at(inPane->document());
+        at.setPosition(inPosition);
+        const QPoint point = inPane->cursorRect(at).center() + QPoint(1, 0);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, point, inPane->viewport()->mapToGlobal(point));
+        QApplication::sendEvent(inPane->viewport(), &event);
+        return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    }
+
+    static QStringList ItemTexts(const QMenu* inMenu)
+    {
+        QStringList texts;
+        for (const QAction* item : inMenu->actions())
+            texts << item->text();
+        return texts;
     }
 };
 
@@ -80,12 +116,7 @@ TEST_F(SpellingBridgeTest, MissingFunctionsFallBackAndAFailedStartBindsNothing)
 
 TEST_F(SpellingBridgeTest, EnchantFindsMisspelledWordsWithUTF16Ranges)
 {
-    const std::string locale = std::setlocale(LC_ALL, nullptr);
-    std::setlocale(LC_ALL, "C.UTF-8");
-    UseModulesIn(BREVANTO_BIN_DIR);
-    const bool available = IsSpellCheckingAvailable();
-    std::setlocale(LC_ALL, locale.c_str());
-    ASSERT_TRUE(available);
+    ASSERT_TRUE(UseEnchant());
 
     // Walk the text: each word found, then on from its end.
     QStringList found;
@@ -125,12 +156,7 @@ TEST_F(SpellingBridgeTest, EnchantFindsMisspelledWordsWithUTF16Ranges)
 
 TEST_F(SpellingBridgeTest, AnEditorsSpellingCheckSelectsTheNextMisspelledWord)
 {
-    const std::string locale = std::setlocale(LC_ALL, nullptr);
-    std::setlocale(LC_ALL, "C.UTF-8");
-    UseModulesIn(BREVANTO_BIN_DIR);
-    const bool available = IsSpellCheckingAvailable();
-    std::setlocale(LC_ALL, locale.c_str());
-    ASSERT_TRUE(available);
+    ASSERT_TRUE(UseEnchant());
     auto* window = new CBrevantoWindow();
     auto* pane = qobject_cast<TextPane*>(window->Control(ControlRole::EpilogueTextPane));
     ASSERT_NE(pane, nullptr);
@@ -148,4 +174,76 @@ TEST_F(SpellingBridgeTest, AnEditorsSpellingCheckSelectsTheNextMisspelledWord)
     pane->SetSelection(4, 8);
     window->CheckEditorSpelling(pane);
     EXPECT_EQ(pane->SelectedPlainText(), "good") << "nothing found: the selection stays";
+}
+
+// A right-click on a misspelled word offers its guesses; the one chosen takes the word's place
+// and the clipboard keeps its text. A right-click inside the selection keeps the selection; one
+// too long for a word, or a checker without guesses, gets the disabled "No Spelling Suggestions".
+TEST_F(SpellingBridgeTest, TheSpellingMenuOffersGuessesForTheWordClickedAndOneReplacesIt)
+{
+    ASSERT_TRUE(UseEnchant());
+    auto* window = new CBrevantoWindow();
+    window->ShowPreambleEditor();
+    auto* pane = qobject_cast<TextPane*>(window->Control(ControlRole::PreambleTextPane));
+    ASSERT_NE(pane, nullptr);
+    QApplication::clipboard()->setText("copied");
+    pane->setPlainText(kText);
+    pane->SetSelection(0, 0);
+
+    QMenu* menu = RightClick(pane, 17);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(pane->SelectedPlainText(), "tset");
+    const QStringList guesses = ItemTexts(menu);
+    ASSERT_TRUE(guesses.contains("test")) << guesses.join(", ").toStdString();
+    menu->actions()[guesses.indexOf("test")]->trigger();
+    menu->close();
+    QString expected = kText;
+    expected.replace("tset", "test");
+    EXPECT_EQ(pane->toPlainText(), expected);
+    EXPECT_EQ(QApplication::clipboard()->text(), "copied");
+
+    pane->SetSelection(23, 30);
+    menu = RightClick(pane, 25);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(pane->SelectedPlainText(), "speling");
+    EXPECT_TRUE(ItemTexts(menu).contains("spelling"));
+    menu->close();
+
+    const auto expectNoSuggestions = [&] {
+        menu = RightClick(pane, 3);
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(ItemTexts(menu), QStringList {"No Spelling Suggestions"});
+        EXPECT_FALSE(menu->actions().first()->isEnabled());
+        menu->close();
+    };
+    pane->setPlainText(QString("tset of speling ").repeated(20));
+    pane->SetSelection(0, 320);
+    expectNoSuggestions();
+    UseModulesIn(BREVANTO_SPELL_MODULES "/spell_check_only");
+    pane->setPlainText("tset");
+    pane->SetSelection(0, 4);
+    expectNoSuggestions();
+}
+
+// Command-; (Ctrl+; here) typed in an editor selects the next misspelled word; ";" alone is typed.
+TEST_F(SpellingBridgeTest, CommandSemicolonInAnEditorSelectsTheNextMisspelledWord)
+{
+    ASSERT_TRUE(UseEnchant());
+    auto* window = new CBrevantoWindow();
+    auto* pane = qobject_cast<TextPane*>(window->Control(ControlRole::PlainTextAlternativeTextPane));
+    ASSERT_NE(pane, nullptr);
+    pane->setPlainText(kText);
+    pane->SetSelection(4, 4);
+    const auto type = [pane](Qt::KeyboardModifiers inModifiers) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Semicolon, inModifiers, ";");
+        QApplication::sendEvent(pane, &press);
+    };
+    QStringList selected;
+    for (int step = 0; step < 2; ++step) {
+        type(Qt::ControlModifier);
+        selected << pane->SelectedPlainText();
+    }
+    EXPECT_EQ(selected, (QStringList {"tset", "speling"}));
+    type(Qt::NoModifier);
+    EXPECT_TRUE(pane->toPlainText().endsWith("of ;"));
 }
