@@ -128,13 +128,15 @@ protected:
     }
 
     // What arrived, as Python's email package reads it.
-    static QJsonArray Parsed(const SmtpServerPeer& inPeer)
+    static QJsonArray Parsed(const SmtpServerPeer& inPeer) { return Parsed(inPeer.MessageFiles()); }
+
+    // These message files (smtp-sink's dumps too), as Python's email package reads them.
+    static QJsonArray Parsed(const QStringList& inFiles)
     {
         QProcess python;
         python.start(QString::fromStdString(PeerProcess::Python()),
-                     QStringList{QString::fromStdString(PeerProcess::PeersFolder() + "/check_messages.py")} +
-                         inPeer.MessageFiles());
-        if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+                     QStringList{QString::fromStdString(PeerProcess::PeersFolder() + "/check_messages.py")} + inFiles);
+        if (!python.waitForFinished(180000) || python.exitCode() != 0) {
             ADD_FAILURE() << "check_messages.py failed: " << python.readAllStandardError().toStdString();
             return {};
         }
