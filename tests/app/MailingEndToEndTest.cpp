@@ -277,6 +277,7 @@ TEST_F(MailingEndToEndTest, AThousandRecipientsEachGetTheirOwnMessageWithBothAtt
     const QByteArray savedBefore = ReadBytes(document);
     ASSERT_EQ(SavedFlags(savedBefore), std::vector<bool>(kRecipients, true));
 
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);  // the network caution, where it is asked
     Press(window, ControlRole::SendButton, 'SEND');
     ASSERT_TRUE(window->IsSending());
     QStringList addressCounts;
