@@ -64,10 +64,10 @@ private:
         Kind kind;
         SInt16 button = kAlertStdAlertCancelButton;
         CommandT command = kSheetCancelCommand;
-        std::optional<QStringList> paths;
+        std::optional<QStringList> paths {};
         bool replacing = false;
         SaveChangesAnswer save = SaveChangesAnswer::cancel;
-        std::optional<QFont> font;
+        std::optional<QFont> font {};
     };
 
     // Records the request and takes its answer; a failure gives a cancelling answer.
