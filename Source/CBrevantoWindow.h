@@ -442,7 +442,8 @@ public:
     ControlRef FocusedEditorPane() const;
     // Selects the next misspelled word of an editor's pane after its selection (wrapping).
     void CheckEditorSpelling(ControlRef inPane);
-    // Appends a path once (false when it was there, or when it is too long to keep: logged).
+    // Appends a path once (false when it was there, or when it is longer than
+    // kAttachmentPathLimit: refused with an alert naming the file, never cut).
     Boolean AppendAttachmentPath(const QString& inPath);
 
     // The delivery side's view of the window.
@@ -554,7 +555,9 @@ public:
     Boolean mImporting = false;         // a file, Entourage or Mail import runs
     SendFlags mABSendFlags;
     SendFlags mImportSendFlags;
-    CList<CString256> mAttachmentPaths; // absolute paths
+    // Absolute paths, each at most kAttachmentPathLimit bytes of UTF-8.
+    static constexpr qsizetype kAttachmentPathLimit = 1023;
+    QStringList mAttachmentPaths;
     QString mWebPageURL;                // the source field as last normalised, whole
     CText mMessageText;                 // the body LoadWebDocument fetched or read
     CString256 mContentType;            // its content type

@@ -232,9 +232,8 @@ CFPropertyList CBrevantoWindow::BuildDocumentDictionary()
 
     // Attachments: those whose record cannot be made (the file went) are left out.
     CFPropertyList::Array attachments;
-    mAttachmentPaths.Rewind();
-    while (const CString256* path = mAttachmentPaths.Next()) {
-        const QByteArray alias = AliasOf(QString::fromUtf8(path->text));
+    for (const QString& path : mAttachmentPaths) {
+        const QByteArray alias = AliasOf(path);
         if (!alias.isEmpty())
             attachments.append(CFPropertyList(alias));
     }
@@ -456,7 +455,7 @@ void CBrevantoWindow::ReadGroupKey(const CFPropertyList::Dictionary& inDocument)
 
 void CBrevantoWindow::ReadAttachmentKeys(const CFPropertyList::Dictionary& inDocument)
 {
-    mAttachmentPaths.RemoveAll();
+    mAttachmentPaths.clear();
     for (const CFPropertyList& alias : Typed(inDocument, "Attachments", CFPropertyList::Type::Array).ToArray()) {
         const QString path = ResolveAlias(alias.ToData());
         if (!path.isEmpty())

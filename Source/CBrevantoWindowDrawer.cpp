@@ -107,15 +107,10 @@ void CBrevantoWindow::RemoveSelectedAttachments()
         return;
     std::vector<DataBrowserItemID> selected = list->GetSelectedItems();
     std::sort(selected.begin(), selected.end());
-    std::vector<CString256> doomed;
-    SInt32 position = 0;
-    mAttachmentPaths.Rewind();
-    while (const CString256* path = mAttachmentPaths.Next()) {
-        ++position;
-        if (std::binary_search(selected.begin(), selected.end(), DataBrowserItemID(position)))
-            doomed.push_back(*path);
+    // From the last row back, so the rows still to remove keep their positions.
+    for (auto item = selected.rbegin(); item != selected.rend(); ++item) {
+        if (*item >= 1 && *item <= DataBrowserItemID(mAttachmentPaths.size()))
+            mAttachmentPaths.removeAt(qsizetype(*item - 1));
     }
-    for (const CString256& path : doomed)
-        mAttachmentPaths.Remove(path);
     RefreshAttachmentsList();
 }

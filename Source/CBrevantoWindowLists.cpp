@@ -93,24 +93,10 @@ std::optional<DataBrowserItemID> DraggedAttachmentItem(const QMimeData* inData)
     return item;
 }
 
-std::vector<QString> PathsOf(const CList<CString256>& inPaths)
+// The path of a row (rows count from 1); empty for none.
+QString PathAt(const QStringList& inPaths, DataBrowserItemID inItem)
 {
-    std::vector<QString> paths;
-    inPaths.Rewind();
-    while (const CString256* path = inPaths.Next())
-        paths.push_back(QString::fromUtf8(path->text));
-    return paths;
-}
-
-QString PathAt(const CList<CString256>& inPaths, DataBrowserItemID inItem)
-{
-    SInt32 index = 0;
-    inPaths.Rewind();
-    while (const CString256* path = inPaths.Next()) {
-        if (++index == SInt32(inItem))
-            return QString::fromUtf8(path->text);
-    }
-    return QString();
+    return inItem >= 1 ? inPaths.value(qsizetype(inItem - 1)) : QString();
 }
 
 // The size column: a file's size; "-" for a folder or a path that is gone.
@@ -436,13 +422,10 @@ Boolean CBrevantoWindow::AttachFolderFiles(const QString& inFolder)
 bool CBrevantoWindow::ReceiveAttachmentDrop(const QMimeData* inData, DataBrowserItemID inTarget)
 {
     if (const std::optional<DataBrowserItemID> dragged = DraggedAttachmentItem(inData)) {
-        std::vector<QString> paths = PathsOf(mAttachmentPaths);
-        if (*dragged < 1 || inTarget < 1 || *dragged > paths.size() || inTarget > paths.size())
+        const auto count = DataBrowserItemID(mAttachmentPaths.size());
+        if (*dragged < 1 || inTarget < 1 || *dragged > count || inTarget > count)
             return false;
-        std::swap(paths[*dragged - 1], paths[inTarget - 1]);
-        mAttachmentPaths.RemoveAll();
-        for (const QString& path : paths)
-            AppendAttachmentPath(path);
+        mAttachmentPaths.swapItemsAt(qsizetype(*dragged - 1), qsizetype(inTarget - 1));
         RefreshAttachmentsList();
         WindowAttributes::SetWindowModified(GetMainWindow(), true);
         return true;

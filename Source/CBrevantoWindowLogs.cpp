@@ -167,11 +167,10 @@ void CBrevantoWindow::AppendLogSummary(CText& ioText, UInt32 inElapsedSeconds)
     html += Paragraph("Message Monitor", gEnvironment && gEnvironment->monitorOn ? " ON" : " OFF");
     html += Paragraph("Sender", Escaped(QString::fromUtf8(mSenderName.text)) + " (" +
                                     Escaped(QString::fromUtf8(mSenderAddress.text)) + ")");
-    if (mAttachmentPaths.Count() > 0) {
+    if (!mAttachmentPaths.isEmpty()) {
         QStringList paths;
-        mAttachmentPaths.Rewind();
-        while (const CString256* path = mAttachmentPaths.Next())
-            paths.append(Escaped(QString::fromUtf8(path->text)));
+        for (const QString& path : mAttachmentPaths)
+            paths.append(Escaped(path));
         html += Paragraph("Attachments", paths.join(QStringLiteral(", <br>\r")));
     }
     html += Paragraph("Time Elapsed", Escaped(Duration(inElapsedSeconds)));

@@ -186,16 +186,15 @@ QString CBrevantoWindow::AttachmentCountText(SInt32 inCount)
 void CBrevantoWindow::RefreshAttachmentsList()
 {
     auto* list = qobject_cast<DataBrowser*>(Control(ControlRole::AttachmentsList));
-    const SInt32 count = mAttachmentPaths.Count();
+    const SInt32 count = SInt32(mAttachmentPaths.size());
     if (list) {
         list->RemoveAllItems();
         list->AddItems(UInt32(count));
     }
     // 64 bits: attachments together may pass 4 GiB.
     UInt64 total = 0;
-    mAttachmentPaths.Rewind();
-    while (const CString256* path = mAttachmentPaths.Next()) {
-        const QFileInfo info(QString::fromUtf8(path->text));
+    for (const QString& path : mAttachmentPaths) {
+        const QFileInfo info(path);
         if (info.isFile())
             total += UInt64(info.size());
     }

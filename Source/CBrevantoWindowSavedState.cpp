@@ -24,9 +24,7 @@ MailingSnapshot CBrevantoWindow::TakeSnapshot()
     now.addressType = value(ControlRole::AddressTypePopup);
     now.senderAddressType = value(ControlRole::SenderAddressTypePopup);
     now.optionsAddressType = value(ControlRole::OptionsAddressTypePopup);
-    mAttachmentPaths.Rewind();
-    while (const CString256* path = mAttachmentPaths.Next())
-        now.attachments.append(QString::fromUtf8(path->text));
+    now.attachments = mAttachmentPaths;
     now.attachmentPathField = text(ControlRole::AttachmentPathField);
     now.server = GetServerName();
     now.userName = GetUserName();

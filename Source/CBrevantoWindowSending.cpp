@@ -237,13 +237,12 @@ void CBrevantoWindow::PrepareRecipientMessage()
         AssignExpanded(*this, path, recipientAttachment);
         message.AddAttachment(path.buffer ? path.buffer : "");
     }
-    if (mAttachmentPaths.Count() > 0) {
+    if (!mAttachmentPaths.isEmpty()) {
         message.useBinHex = GetControl32BitValue(Control(ControlRole::BinHexCheckBox)) == 1;
         message.attachmentDisposition = SInt16(GetControl32BitValue(Control(ControlRole::DispositionPopup)));
-        mAttachmentPaths.Rewind();
-        while (const CString256* next = mAttachmentPaths.Next()) {
+        for (const QString& next : mAttachmentPaths) {
             CText path;
-            AssignExpanded(*this, path, QString::fromUtf8(next->text));
+            AssignExpanded(*this, path, next);
             message.AddAttachment(path.buffer ? path.buffer : "");
         }
         LThread::Yield();

@@ -101,7 +101,7 @@ Boolean CBrevantoWindow::LoadWebDocument()
         std::vector<QString> images;
         RewriteImagesAsCid(mMessageText, QFileInfo(url).absolutePath(), images);
         if (!images.empty()) {
-            mAttachmentPaths.RemoveAll();
+            mAttachmentPaths.clear();
             for (const QString& image : images)
                 AppendAttachmentPath(image);
             if (WindowRef drawer = Window(ENibWindow::drawer))
@@ -133,16 +133,23 @@ void CBrevantoWindow::RelinkDocument(CText& ioText, const std::string& inBase)
 
 void CBrevantoWindow::ClearAttachments()
 {
-    mAttachmentPaths.RemoveAll();
+    mAttachmentPaths.clear();
     RefreshAttachmentsList();
 }
 
+// A path is never cut: a shortened one would name another file, or none.
 Boolean CBrevantoWindow::AppendAttachmentPath(const QString& inPath)
 {
-    const QByteArray path = inPath.toUtf8();
-    if (size_t(path.size()) > CString256::kLimit) {
-        LogLine(QStringLiteral("Attachment path too long, skipped: ") + inPath);
+    if (inPath.toUtf8().size() > kAttachmentPathLimit) {
+        ShowAlertSheet(QStringLiteral("The file \"%1\" could not be attached.").arg(QFileInfo(inPath).fileName()),
+                       QStringLiteral("Its path is longer than %1 bytes: \"%2\". Move it to a folder with a "
+                                      "shorter path and attach it again.")
+                           .arg(kAttachmentPathLimit)
+                           .arg(inPath));
         return false;
     }
-    return mAttachmentPaths.AppendUnique(CString256(path.constData()));
+    if (mAttachmentPaths.contains(inPath))
+        return false;
+    mAttachmentPaths.append(inPath);
+    return true;
 }

@@ -40,9 +40,7 @@ void PutPerson(UInt8 inFlag, CBrevantoWindow* inWindow, const PersonValueRequest
 
 QString FirstAttachmentPath(const CBrevantoWindow* inWindow)
 {
-    inWindow->mAttachmentPaths.Rewind();
-    const CString256* first = inWindow->mAttachmentPaths.Next();
-    return first ? QString::fromUtf8(first->text) : QString();
+    return inWindow->mAttachmentPaths.value(0);
 }
 
 QString GroupText(const CBrevantoWindow* inWindow)

@@ -182,7 +182,7 @@ TEST_F(MailingWindowTest, AttachmentsListAddsRealFileSizesPast4GiB)
 
     auto* window = new CBrevantoWindow();
     for (const QString& path : {large, small, FolderPath("missing.pdf"), mFolder.path()})
-        window->mAttachmentPaths.Append(CString256(path.toUtf8().constData()));
+        window->mAttachmentPaths.append(path);
     window->RefreshAttachmentsList();
     EXPECT_EQ(CopyControlTitleAsCFString(window->Control(ControlRole::AttachmentSizeCaption)), "5368709 KB");
     EXPECT_EQ(CopyControlTitleAsCFString(window->Control(ControlRole::AttachmentCountCaption)), "4 files");

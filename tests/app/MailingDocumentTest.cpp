@@ -15,6 +15,7 @@
 #include "PythonPeer.h"
 #include "WorkingFolders.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -56,6 +57,19 @@ void WritePythonDocument(const QString& inPath, const char* inExpression)
                                          "plistlib.dump(") + inExpression +
                               ", open(sys.argv[1], 'wb'), fmt=plistlib.FMT_XML, sort_keys=True)\n";
     ASSERT_TRUE(RunPythonPeer(script.constData(), {inPath}));
+}
+
+// A file whose absolute path is exactly inBytes long, under inRoot (folders of 200 bytes, then
+// the name), holding inContent.
+QString FileWithPathOfLength(const QString& inRoot, int inBytes, const QByteArray& inContent)
+{
+    QString folder = inRoot;
+    while (inBytes - folder.toUtf8().size() - 1 > 255)
+        folder += QLatin1Char('/') + QString(200, QLatin1Char('d'));
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + QString(inBytes - folder.toUtf8().size() - 5, QLatin1Char('f')) + ".txt";
+    WriteFile(path, inContent);
+    return path;
 }
 
 } // namespace
@@ -164,9 +178,7 @@ MailingSnapshot MailingDocumentTest::Snapshot(CBrevantoWindow* inWindow)
     s.addressType = value(ControlRole::AddressTypePopup);
     s.senderAddressType = value(ControlRole::SenderAddressTypePopup);
     s.optionsAddressType = value(ControlRole::OptionsAddressTypePopup);
-    inWindow->mAttachmentPaths.Rewind();
-    while (const CString256* path = inWindow->mAttachmentPaths.Next())
-        s.attachments.append(QString::fromUtf8(path->text));
+    s.attachments = inWindow->mAttachmentPaths;
     s.attachmentPathField = text(ControlRole::AttachmentPathField);
     s.server = text(ControlRole::ServerField);
     s.userName = text(ControlRole::UserNameField);
@@ -327,7 +339,7 @@ TEST_F(MailingDocumentTest, EveryKindOfEditMakesTheWindowModified)
         {"imported name", [](CBrevantoWindow* w) { w->mImported.SetField(0, ImportedRecipients::EField::firstName, "Anne"); }},
         {"one send flag", [](CBrevantoWindow* w) { (*w->mImportSendFlags)[1] = true; }},
         {"schedule", [](CBrevantoWindow* w) { w->mScheduledTime += 1; }},
-        {"attachment", [](CBrevantoWindow* w) { w->mAttachmentPaths.RemoveAll(); }},
+        {"attachment", [](CBrevantoWindow* w) { w->mAttachmentPaths.clear(); }},
         {"server port", [](CBrevantoWindow* w) { SetControlText(w->Control(ControlRole::PortField), "25"); }},
         {"reply-to", [](CBrevantoWindow* w) { SetControlText(w->Control(ControlRole::ReplyToField), "x@y.z"); }},
         {"charset", [](CBrevantoWindow* w) { SetControl32BitValue(w->Control(ControlRole::CharsetPopup), 1); }},
@@ -341,6 +353,58 @@ TEST_F(MailingDocumentTest, EveryKindOfEditMakesTheWindowModified)
         reopened->Cleanup();
         DeleteQueued();
     }
+}
+
+TEST_F(MailingDocumentTest, AttachmentPathsUpTo1023BytesAreKeptWholeAndLongerOnesRefused)
+{
+    const QString at300 = FileWithPathOfLength(FolderPath("deep"), 300, "three hundred");
+    const QString at1023 = FileWithPathOfLength(FolderPath("deep"), 1023, "one thousand twenty-three");
+    const QString at1024 = FileWithPathOfLength(FolderPath("deep"), 1024, "one too many");
+    ASSERT_EQ(at1023.toUtf8().size(), 1023);
+    ASSERT_TRUE(QFile::exists(at1024));
+
+    auto* window = new CBrevantoWindow();
+    window->SelectSenderTab(2);
+    window->mSenderTab = 2;
+    SetControlText(C(window, ControlRole::SenderNameField), "Ann Sender");
+    SetControlText(C(window, ControlRole::SenderEmailField), "sender@example.org");
+    SetControlText(C(window, ControlRole::ServerField), "127.0.0.1");
+    SetControlText(C(window, ControlRole::SubjectField), "Deep files");
+    WriteFile(FolderPath("body.txt"), "Hello\n");
+    SetControlText(C(window, ControlRole::SourceField), FolderPath("body.txt"));
+    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    window->AddAttachmentPaths({at300, at1024, at1023});
+    EXPECT_EQ(window->mAttachmentPaths, (QStringList{at300, at1023})) << "kept whole, the longer one refused";
+    EXPECT_EQ(mPresenter->Requests().back().message,
+              QStringLiteral("The file \"%1\" could not be attached.").arg(QFileInfo(at1024).fileName()));
+
+    const QString path = FolderPath("Deep.bvto");
+    mPresenter->QueueSaveFile(path, false);
+    ASSERT_TRUE(window->SaveAs());
+    window->Cleanup();
+    DeleteQueued();
+    CBrevantoWindow* reopened = CBrevantoWindow::OpenDocumentFile(path);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->mAttachmentPaths, (QStringList{at300, at1023}));
+    EXPECT_FALSE(reopened->IsModified());
+
+    // The message made from the reopened mailing carries both files, as Python's email reads it.
+    const QString source = FolderPath("deep.eml");
+    mPresenter->QueueSaveFile(source, false);
+    ASSERT_TRUE(reopened->GenerateRawSource());
+    const std::optional<QByteArray> parts = RunPythonPeer(R"(
+import email, email.policy, sys
+m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=email.policy.default)
+for part in m.walk():
+    if part.get_filename():
+        print(len(part.get_filename()), part.get_content().strip())
+)",
+                                                          {source});
+    ASSERT_TRUE(parts);
+    const int name300 = QFileInfo(at300).fileName().size();
+    const int name1023 = QFileInfo(at1023).fileName().size();
+    EXPECT_EQ(QString::fromUtf8(*parts),
+              QStringLiteral("%1 three hundred\n%2 one thousand twenty-three\n").arg(name300).arg(name1023));
 }
 
 TEST_F(MailingDocumentTest, PlistlibDocumentsWithMissingOddAndWrongTypedValuesOpen)

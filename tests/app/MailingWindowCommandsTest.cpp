@@ -466,21 +466,15 @@ TEST_F(MailingCommandsTest, DrawerAddsFolderFilesOnceAndRemovesTheSelected)
     }
     mPresenter->QueueChooseFiles(QStringList{FolderPath("docs"), FolderPath("d.pdf"), FolderPath("docs/a.pdf")});
     Post(window, ENib::drawer, 'ADD ');
-    QStringList paths;
-    window->mAttachmentPaths.Rewind();
-    while (const CString256* path = window->mAttachmentPaths.Next())
-        paths.append(QString::fromUtf8(path->text));
-    EXPECT_EQ(paths, (QStringList{FolderPath("docs/a.pdf"), FolderPath("docs/b.txt"), FolderPath("d.pdf")}));
+    EXPECT_EQ(window->mAttachmentPaths, (QStringList{FolderPath("docs/a.pdf"), FolderPath("docs/b.txt"), FolderPath("d.pdf")}));
 
     auto* list = qobject_cast<DataBrowser*>(window->Control(ControlRole::AttachmentsList));
     ASSERT_EQ(list->CountItems(), 3u);
     list->SetSelectedItems({1, 3}, DataBrowserSetOption::assign);
     Post(window, ENib::drawer, 'DELE');
-    ASSERT_EQ(window->mAttachmentPaths.Count(), 1);
-    window->mAttachmentPaths.Rewind();
-    EXPECT_EQ(QString::fromUtf8(window->mAttachmentPaths.Next()->text), FolderPath("docs/b.txt"));
+    EXPECT_EQ(window->mAttachmentPaths, QStringList{FolderPath("docs/b.txt")});
     Post(window, ENib::drawer, 'CLAR');
-    EXPECT_EQ(window->mAttachmentPaths.Count(), 0);
+    EXPECT_TRUE(window->mAttachmentPaths.isEmpty());
 
     SetControl32BitValue(window->Control(ControlRole::BinHexCheckBox), 1);
     mPresenter->QueueAlert(1);

@@ -112,14 +112,7 @@ protected:
     QString Field(ControlRole inRole) const { return GetControlText(mWindow->Control(inRole)); }
     ControlRef Control(ControlRole inRole) const { return mWindow->Control(inRole); }
 
-    QStringList Attachments() const
-    {
-        QStringList paths;
-        mWindow->mAttachmentPaths.Rewind();
-        while (const CString256* path = mWindow->mAttachmentPaths.Next())
-            paths << QString::fromUtf8(path->text);
-        return paths;
-    }
+    QStringList Attachments() const { return mWindow->mAttachmentPaths; }
 
     // Runs the cooperative threads and events until the condition holds or 10 seconds pass.
     static bool RunUntil(const std::function<bool()>& inDone)

@@ -217,7 +217,7 @@ TEST_F(MailingWindowListsTest, AttachmentsShowSizesSortMoveAndTakeFolders)
     list->SetSortProperty('indx');
 
     // Row 1 dragged onto row 3 of four: they change places.
-    window->mAttachmentPaths.Remove(CString256(FolderPath("gone.txt").toUtf8().constData()));
+    window->mAttachmentPaths.removeOne(FolderPath("gone.txt"));
     window->RefreshAttachmentsList();
     auto row = std::make_unique<QMimeData>();
     list->Callbacks().addDragItem(list, 1, row.get());

@@ -301,7 +301,7 @@ TEST_F(MessageSourcesTest, LocalPageImagesTravelAsContentIDPartsAMailReaderMatch
     WriteFile(FolderPath("secret"), "private key");
 
     CBrevantoWindow* window = WindowFor(FolderPath("site/page.html"));
-    window->mAttachmentPaths.Append(CString256("/earlier/attachment.pdf"));
+    window->mAttachmentPaths.append("/earlier/attachment.pdf");
     SetControl32BitValue(window->Control(ControlRole::DispositionPopup), Message::kEmbedded);
     ASSERT_TRUE(window->LoadWebDocument());
 
@@ -316,10 +316,7 @@ TEST_F(MessageSourcesTest, LocalPageImagesTravelAsContentIDPartsAMailReaderMatch
                                 "<img src=\"../secret\">\n"
                                 "</body></html>";
     EXPECT_EQ(Bytes(window->mMessageText), expected);
-    QStringList attached;
-    window->mAttachmentPaths.Rewind();
-    while (const CString256* path = window->mAttachmentPaths.Next())
-        attached << QString::fromUtf8(path->text);
+    const QStringList attached = window->mAttachmentPaths;
     const QString a = QFileInfo(FolderPath("site/a.png")).canonicalFilePath();
     const QString b = QFileInfo(FolderPath("site/img/b b.png")).canonicalFilePath();
     EXPECT_EQ(attached, (QStringList {a, b}));

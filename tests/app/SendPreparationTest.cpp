@@ -307,7 +307,7 @@ TEST_F(SendPreparationTest, ThePageImageIsMadeFromAFileURLAndReachesTheDrawer)
     ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(recorded.readAll()),
               "file:///srv/web%20pages/100%25%20offer.html\njpg\n3\n");
-    EXPECT_TRUE(window->mAttachmentPaths.Contains(CString256(PageImager::ImagePath().toUtf8().constData())));
+    EXPECT_TRUE(window->mAttachmentPaths.contains(PageImager::ImagePath()));
 
     // In image mode the message carries the image in place of a body.
     ASSERT_TRUE(window->AssembleMessage(true));
@@ -328,7 +328,7 @@ TEST_F(SendPreparationTest, AnImagerThatNeverEndsIsStoppedAndSendStops)
     EXPECT_FALSE(window->CheckBeforeSending());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_EQ(LastRequest().message, "The page could not be imaged.");
-    EXPECT_EQ(window->mAttachmentPaths.Count(), 0);
+    EXPECT_TRUE(window->mAttachmentPaths.isEmpty());
 
     // Without the imager the option is refused at once.
     PageImager::SetProgramForTests(FolderPath("missing"));
