@@ -211,6 +211,16 @@ QString GetRecordFirstLastName(const ContactsRecord* inRecord)
     return GetRecordFirstName(inRecord) + (last.isEmpty() ? QString() : ' ' + last);
 }
 
+QStringList GetRecordEmailList(const ContactsRecord* inRecord)
+{
+    QStringList emails;
+    if (inRecord) {
+        for (const ContactsValue& email : inRecord->MultiValue("EMAIL").values)
+            emails.append(email.value);
+    }
+    return emails;
+}
+
 QString GetRecordDisplayName(const ContactsRecord* inRecord)
 {
     const QString name = GetRecordLastFirstName(inRecord);

@@ -11,6 +11,7 @@
 #include "MacTypes.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -70,6 +71,8 @@ QString GetRecordValue(const ContactsRecord* inRecord, const QString& inProperty
 QString GetRecordLastFirstName(const ContactsRecord* inRecord);
 // First name, then " " and the last name when one is set (a lone last name keeps its blank).
 QString GetRecordFirstLastName(const ContactsRecord* inRecord);
+// Every e-mail address of the record, in stored order; empty for none.
+QStringList GetRecordEmailList(const ContactsRecord* inRecord);
 // GetRecordLastFirstName, with " (organization)" after it; the organization alone without a name.
 QString GetRecordDisplayName(const ContactsRecord* inRecord);
 // The person's addresses of that address type, joined by "," without blanks: the primary one

@@ -109,7 +109,7 @@ TEST_F(MailingWindowTest, NoMeCardSheetFollowsItsPreference)
 
     // A Me card: no sheet whatever the preference says.
     SetPreference("1", CString256(kShowNoMeCardAlertKey));
-    DocumentSeams::SetMeCard(DocumentSeams::MeCard{"Ann Lee", "", {"ann@example.com"}});
+    WriteMeCard("Ann", "Lee", "", {"ann@example.com"});
     auto* window = new CBrevantoWindow();
     EXPECT_FALSE(SheetController::IsSheetShown(window->Window(CBrevantoWindow::ENibWindow::noMeCard)));
 }
@@ -298,7 +298,7 @@ TEST_F(MailingWindowTest, NoAddressBookShowsTheAlertThenTakesTheQuitPath)
         SInt32 option = 0;
     } application;
 
-    DocumentSeams::SetAddressBookAvailable(false);
+    MakeAddressBookUnavailable();
     mPresenter->QueueAlert(kAlertStdAlertOKButton);
     try {
         new CBrevantoWindow();

@@ -145,7 +145,7 @@ TEST_F(MailingWindowTest, SenderComesFromTheMeCardOrTheManualFields)
 
 TEST_F(MailingWindowTest, MeCardGivesTheSenderFromTheChosenAddress)
 {
-    DocumentSeams::SetMeCard(DocumentSeams::MeCard{"Ann Lee", "Lee & Co", {"ann@home.example", "ann@work.example"}});
+    WriteMeCard("Ann", "Lee", "Lee & Co", {"ann@home.example", "ann@work.example"});
     auto* window = new CBrevantoWindow();
     SetControl32BitValue(window->Control(ControlRole::FromMeAtPopup), 2);
     window->UpdateSenderCaption(true);

@@ -1,14 +1,17 @@
 // A mailing window test's world: the offscreen application, the scripted presenter (an
 // unscripted alert fails the test), a 800-pixel display, the window's preference keys cleared,
-// an Address Book without a Me card, and every window closed and deleted at the end.
+// an empty address book (a contacts folder without cards, no Me card), and every window closed
+// and deleted at the end.
 #pragma once
 
+#include "AddressBookAccess.h"
 #include "CBrevantoWindow.h"
 #include "CCleanupObject.h"
+#include "ContactsFolder.h"
+#include "ContactsStore.h"
 #include "DataBrowser.h"
 #include "MergeFieldValues.h"
 #include "ControlLookup.h"
-#include "DocumentSeams.h"
 #include "LQtApplication.h"
 #include "NibLoader.h"
 #include "PreferenceGetters.h"
@@ -19,7 +22,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -57,8 +62,7 @@ protected:
         for (const char* key : kWindowKeys)
             SetPreference(nullptr, CString256(key));
         SetPreference("0", CString256(kShowNoMeCardAlertKey));
-        DocumentSeams::SetAddressBookAvailable(std::nullopt);
-        DocumentSeams::SetMeCard(std::nullopt);
+        ResetAddressBook();
         ControlLookup::ClearMisses();
         ASSERT_TRUE(mFolder.isValid());
     }
@@ -74,6 +78,43 @@ protected:
         NibLoader::SetNibFolder(QString());
         WindowAttributes::SetMainDisplaySize(QSize());
         mPresenter.reset();
+        ResetAddressBook();
+    }
+
+    static void ResetAddressBook()
+    {
+        SetPreference(nullptr, CString256(kMeCardKey));
+        QFile::remove(ContactsFolder::Path());
+        QDir(ContactsFolder::Path()).removeRecursively();
+        ContactsStore::Shared().Reload();
+    }
+
+    // The user's own card in the address book, named by the "Me Card" setting.
+    static void WriteMeCard(const QString& inFirstName, const QString& inLastName, const QString& inOrganization,
+                            const QStringList& inEmails)
+    {
+        QString card = QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:me-card\r\nN:%1;%2;;;\r\nFN:%2 %1\r\n")
+                           .arg(inLastName, inFirstName);
+        if (!inOrganization.isEmpty())
+            card += QStringLiteral("ORG:%1\r\n").arg(inOrganization);
+        for (const QString& email : inEmails)
+            card += QStringLiteral("EMAIL:%1\r\n").arg(email);
+        QFile file(ContactsFolder::Path() + QStringLiteral("/me-card.vcf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write((card + QStringLiteral("END:VCARD\r\n")).toUtf8());
+        file.close();
+        SetPreference("me-card", CString256(kMeCardKey));
+        ContactsStore::Shared().Reload();
+    }
+
+    // No address book: a file stands where its folder should be.
+    static void MakeAddressBookUnavailable()
+    {
+        QDir(ContactsFolder::Path()).removeRecursively();
+        QFile blocker(ContactsFolder::Path());
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        ContactsStore::Shared().Reload();
     }
 
     static void DeleteQueued()
