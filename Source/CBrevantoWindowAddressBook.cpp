@@ -11,7 +11,6 @@
 #include "CText.h"
 #include "ContactsStore.h"
 #include "ControlValues.h"
-#include "DocumentSeams.h"
 #include "SystemLookups.h"
 
 #include <algorithm>
@@ -167,14 +166,14 @@ QString CBrevantoWindow::GetAddressBookEmail(SInt32 inIndex) const
     return GetRecordEmailForType(mCurrentGroup, person, type);
 }
 
-// The Me card as the address book holds it now (or as a test poses it).
+// The Me card as the address book holds it now.
 void CBrevantoWindow::ReadMeCard()
 {
-    const std::optional<DocumentSeams::MeCard> card = DocumentSeams::CopyMeCard();
-    mHasMeCard = card.has_value();
-    mMeName = card ? card->name : QString();
-    mMeOrganization = card ? card->organization : QString();
-    mMeAddresses = card ? card->emails : QStringList();
+    const ContactsRecord* me = CopyMeRecord();
+    mHasMeCard = me != nullptr;
+    mMeName = GetRecordFirstLastName(me).trimmed();
+    mMeOrganization = GetRecordOrganization(me);
+    mMeAddresses = GetRecordEmailList(me);
 }
 
 // The Me card's addresses: the first is item 1 and each later one was inserted as item 2, so

@@ -2,6 +2,7 @@
 // of the controls and the load from a document, an import file or the remembered preferences.
 #include "CBrevantoWindow.h"
 
+#include "AddressBookAccess.h"
 #include "CEnvironment.h"
 #include "CFPropertyList.h"
 #include "CFPropertyListReader.h"
@@ -13,7 +14,6 @@
 #include "ControlLookup.h"
 #include "ControlValues.h"
 #include "DataBrowser.h"
-#include "DocumentSeams.h"
 #include "Drawer.h"
 #include "FileManager.h"
 #include "HelpTags.h"
@@ -30,6 +30,7 @@
 #include "SiteIcons.h"
 #include "SpellingBridge.h"
 #include "SystemLookups.h"
+#include "TextFiles.h"
 #include "TextPaneAttachment.h"
 #include "ToolboxCommands.h"
 #include "UserPane.h"
@@ -120,7 +121,7 @@ void RequestQuitSoon()
 CBrevantoWindow::CBrevantoWindow(const QString& inDocumentPath, EOpenedBy inOpenedBy)
     : LCommander(LApplication::GetApplication()), mUniqueName(UniqueNameNow()), mOpenedBy(inOpenedBy)
 {
-    if (!DocumentSeams::IsAddressBookAvailable()) {
+    if (!IsAddressBookAvailable()) {
         // Other windows may hold unsaved work: leave through the quit path, never from here.
         Presenter::Get().ShowAlert(AlertKind::stop, "Brevanto must quit because it can't connect to Contacts",
                                    "In System Preferences \"Security & Privacy\" (Privacy tab) please make sure you "

@@ -10,7 +10,6 @@
 #include "ControlValues.h"
 #include "DataBrowser.h"
 #include "DesktopApps.h"
-#include "DocumentSeams.h"
 #include "FSRef.h"
 #include "PreferenceGetters.h"
 #include "Preferences.h"

@@ -6,7 +6,6 @@
 #include "CThread.h"
 #include "CURL.h"
 #include "ControlValues.h"
-#include "DocumentSeams.h"
 #include "FileManager.h"
 #include "FileRefUtilities.h"
 #include "IconWell.h"
