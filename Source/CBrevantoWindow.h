@@ -438,6 +438,9 @@ public:
     // editor): false for other commands.
     Boolean ObeySourceCommand(CommandT inCommand, void* ioParam);
     Boolean FindSourceCommandStatus(CommandT inCommand, Boolean& outEnabled);
+    // The editing commands for the focused field or editor pane of the mailing's windows.
+    Boolean ObeyEditCommand(CommandT inCommand, void* ioParam);
+    Boolean FindEditCommandStatus(CommandT inCommand, Boolean& outEnabled);
     // The side-text editor's pane that has the keyboard focus in the front window, or null.
     ControlRef FocusedEditorPane() const;
     // Selects the next misspelled word of an editor's pane after its selection (wrapping).

@@ -558,6 +558,8 @@ Boolean CBrevantoWindow::ObeyCommand(CommandT inCommand, void* ioParam)
         return true;
     if (ObeySourceCommand(inCommand, ioParam))
         return true;
+    if (ObeyEditCommand(inCommand, ioParam))
+        return true;
     return LCommander::ObeyCommand(inCommand, ioParam);
 }
 
@@ -569,6 +571,8 @@ void CBrevantoWindow::FindCommandStatus(CommandT inCommand, Boolean& outEnabled,
     if (FindMailingCommandStatus(inCommand, outEnabled))
         return;
     if (FindSourceCommandStatus(inCommand, outEnabled))
+        return;
+    if (FindEditCommandStatus(inCommand, outEnabled))
         return;
     LCommander::FindCommandStatus(inCommand, outEnabled, outUsesMark, outMark, outName);
 }
