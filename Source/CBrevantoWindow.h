@@ -196,8 +196,9 @@ public:
     Boolean IsModified();
     // The save question on close and quit: true when the user cancelled (nothing closes).
     Boolean AskSaveChanges();
-    // The subject (or inFallback) as a file name with that extension, "/" and NUL made "-".
-    QString ProposedFileName(const QString& inFallback, const QString& inExtension) const;
+    // The subject (or inFallback) as a file name with that extension, "/" and NUL made "-", in
+    // the document's folder (the user's documents folder for an untitled mailing).
+    QString ProposedFilePath(const QString& inFallback, const QString& inExtension) const;
     // The document and editing commands of the window (CBrevantoWindowDocumentCommands.cpp):
     // true when the command was one of them.
     Boolean ObeyDocumentCommand(CommandT inCommand, void* ioParam);

@@ -18,7 +18,9 @@
 #include "WholeFileWrite.h"
 #include "WindowAttributes.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cstring>
 
@@ -42,14 +44,21 @@ QString ReasonOf(OSErr inError)
 
 } // namespace
 
-// A subject may hold characters a file name cannot: "/" would make it a folder.
-QString CBrevantoWindow::ProposedFileName(const QString& inFallback, const QString& inExtension) const
+// A subject may hold characters a file name cannot: "/" would make it a folder. The dialog starts
+// where the mailing lives, never in whatever folder the program was started from.
+QString CBrevantoWindow::ProposedFilePath(const QString& inFallback, const QString& inExtension) const
 {
     QString name = GetControlText(Control(ControlRole::SubjectField));
     if (name.isEmpty())
         name = inFallback;
     name.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QChar(0), QLatin1Char('-'));
-    return name + QLatin1Char('.') + inExtension;
+    QString folder = QFileInfo(mDocumentPath).absolutePath();
+    if (mDocumentPath.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!QFileInfo(folder).isDir())
+            folder = QDir::homePath();
+    }
+    return QDir(folder).filePath(name + QLatin1Char('.') + inExtension);
 }
 
 Boolean CBrevantoWindow::ObeyDocumentCommand(CommandT inCommand, void*)
@@ -124,7 +133,7 @@ Boolean CBrevantoWindow::SaveToFile()
 
 Boolean CBrevantoWindow::SaveAs()
 {
-    const QString proposed = ProposedFileName(QStringLiteral("Untitled"), QStringLiteral("bvto"));
+    const QString proposed = ProposedFilePath(QStringLiteral("Untitled"), QStringLiteral("bvto"));
     bool replacing = false;
     const std::optional<QString> chosen = Presenter::Get().AskSaveFile(QStringLiteral("Save As"), proposed, &replacing);
     if (!chosen || chosen->isEmpty())

@@ -72,7 +72,7 @@ Boolean CBrevantoWindow::ExportRecipients(SInt16 inMode)
 {
     bool replacing = false;
     const std::optional<QString> path = Presenter::Get().AskSaveFile(
-        QStringLiteral("Save Recipients"), ProposedFileName(QStringLiteral("Recipients"), QStringLiteral("txt")),
+        QStringLiteral("Save Recipients"), ProposedFilePath(QStringLiteral("Recipients"), QStringLiteral("txt")),
         &replacing);
     if (!path || path->isEmpty())
         return true;

@@ -214,7 +214,8 @@ TEST_F(MailingDocumentTest, WrittenDocumentIsAPropertyListPlistlibReadsWithEvery
     const QString path = FolderPath("Offers.bvto");
     mPresenter->QueueSaveFile(path, false);
     ASSERT_TRUE(window->SaveAs());
-    EXPECT_EQ(mPresenter->Requests().back().explanation, "Spring-Summer offers.bvto") << "the proposed name";
+    EXPECT_EQ(QFileInfo(mPresenter->Requests().back().explanation).fileName(), "Spring-Summer offers.bvto")
+        << "the proposed name";
 
     const char* script = R"(
 import json, plistlib, sys
@@ -279,8 +280,21 @@ TEST_F(MailingDocumentTest, EmptyValuesAreLeftOutAndLongNumbersAreClamped)
     window->mImported.Append(Person("Ann", "Lee", "ann@example.org")); // "Save Imported" is off
     const QString path = FolderPath("Plain.bvto");
     mPresenter->QueueSaveFile(path, false);
+    // An untitled mailing is proposed in the documents folder, else at home; a saved one in its folder.
+    const QString documents = QDir::home().filePath("Documents");
+    ASSERT_FALSE(QFileInfo::exists(documents));
     ASSERT_TRUE(window->SaveAs());
-    EXPECT_EQ(mPresenter->Requests().back().explanation, "Untitled.bvto");
+    EXPECT_EQ(mPresenter->Requests().back().explanation, QDir::home().filePath("Untitled.bvto"));
+    mPresenter->QueueSaveFile(std::nullopt, false);
+    EXPECT_FALSE(window->SaveAs());
+    EXPECT_EQ(mPresenter->Requests().back().explanation, FolderPath("Untitled.bvto"));
+    auto* other = new CBrevantoWindow();
+    ASSERT_TRUE(QDir().mkpath(documents));
+    mPresenter->QueueSaveFile(std::nullopt, false);
+    EXPECT_FALSE(other->SaveAs());
+    EXPECT_EQ(mPresenter->Requests().back().explanation, QDir(documents).filePath("Untitled.bvto"));
+    QDir(documents).removeRecursively();
+
     const std::optional<QByteArray> output = RunPythonPeer(R"(
 import plistlib, sys
 d = plistlib.load(open(sys.argv[1], 'rb'))
