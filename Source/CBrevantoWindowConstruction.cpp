@@ -5,7 +5,6 @@
 #include "AddressBookAccess.h"
 #include "CEnvironment.h"
 #include "CFPropertyList.h"
-#include "CFPropertyListReader.h"
 #include "CThread.h"
 #include "Clock.h"
 #include "ControlDataAccessors.h"
@@ -20,6 +19,7 @@
 #include "IconWell.h"
 #include "LApplication.h"
 #include "LException.h"
+#include "MailingDocumentFile.h"
 #include "MailingSnapshot.h"
 #include "MailingWindowDrops.h"
 #include "NibLoader.h"
@@ -34,7 +34,6 @@
 #include "TextPaneAttachment.h"
 #include "ToolboxCommands.h"
 #include "UserPane.h"
-#include "WholeFileWrite.h"
 #include "WindowAttributes.h"
 #include "WindowEvents.h"
 #include "WindowUtilities.h"
@@ -83,29 +82,6 @@ QString UniqueNameNow()
 QString EditorName(const char* inDesign, bool inSheets)
 {
     return QString::fromLatin1(inDesign) + (inSheets ? QStringLiteral("Sheet") : QStringLiteral("Window"));
-}
-
-// The whole file as a property-list dictionary; false (and nothing read, the reason in
-// outReason) otherwise.
-bool ReadDocumentDictionary(const QString& inPath, CFPropertyList* outDictionary, QString* outReason)
-{
-    std::string bytes;
-    if (const OSErr error = ReadWholeFileBytes(inPath.toStdString(), &bytes); error != noErr) {
-        *outReason = QStringLiteral("The file could not be read (error %1).").arg(error);
-        return false;
-    }
-    QString error;
-    CFPropertyList value = CFPropertyListReader::Read(QByteArrayView(bytes.data(), qsizetype(bytes.size())), &error);
-    if (!error.isEmpty()) {
-        *outReason = error;
-        return false;
-    }
-    if (!value.IsDictionary()) {
-        *outReason = QStringLiteral("Its property list holds no dictionary.");
-        return false;
-    }
-    *outDictionary = value;
-    return true;
 }
 
 void RequestQuitSoon()

@@ -11,6 +11,7 @@
 #include "FileManager.h"
 #include "CThread.h"
 #include "LThread.h"
+#include "MailingDocumentFile.h"
 #include "MailingSnapshot.h"
 #include "PythonPeer.h"
 #include "WorkingFolders.h"
@@ -593,5 +594,16 @@ TEST_F(MailingDocumentTest, FilesThatAreNoMailingOpenNoWindowAndSayWhy)
         ASSERT_FALSE(mPresenter->Requests().empty());
         EXPECT_TRUE(mPresenter->Requests().back().message.contains(QFileInfo(path).fileName()));
         EXPECT_FALSE(mPresenter->Requests().back().explanation.isEmpty());
+        EXPECT_FALSE(IsMailingDocumentFile(path));
     }
+
+    // A mailing of this program says so with a "Version" text; the reader does without one.
+    WritePythonDocument(FolderPath("versioned.bvto"), "{'Version': '0.1', 'Subject': 'x'}");
+    WritePythonDocument(FolderPath("numbered.bvto"), "{'Version': 2}");
+    WritePythonDocument(FolderPath("plain.bvto"), "{'Subject': 'x'}");
+    EXPECT_TRUE(IsMailingDocumentFile(FolderPath("versioned.bvto")));
+    EXPECT_FALSE(IsMailingDocumentFile(FolderPath("numbered.bvto")));
+    EXPECT_FALSE(IsMailingDocumentFile(FolderPath("plain.bvto")));
+    EXPECT_FALSE(IsMailingDocumentFile(FolderPath("missing.bvto")));
+    EXPECT_NE(CBrevantoWindow::OpenDocumentFile(FolderPath("plain.bvto")), nullptr);
 }
