@@ -1,23 +1,18 @@
 // A mailing document with 100,000 imported recipients and both flag arrays: the time to save it,
 // to open and apply it, and one unsaved-changes comparison; the file's size; Python's plistlib
 // loading the same file; and opening a document that carries one 100 MB data value. Offscreen,
-// with the preferences and the home folder in a temporary folder of their own.
-#include "CBrevantoWindow.h"
+// in the benchmarks' private folders.
+#include "MailingBenchSupport.h"
+
 #include "CFPropertyList.h"
 #include "CFPropertyListWriter.h"
-#include "LQtApplication.h"
 #include "PreferenceGetters.h"
-#include "Preferences.h"
-#include "ScriptedPresenter.h"
 #include "WholeFileWrite.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <string>
 
@@ -25,39 +20,17 @@ namespace {
 
 constexpr int kRecipients = 100000;
 
-// The program's settings and files go to a folder of the benchmark's own while it runs.
-class PrivateSettings {
-public:
-    PrivateSettings()
-        : mHome(qgetenv("HOME")), mConfig(qgetenv("XDG_CONFIG_HOME"))
-    {
-        qputenv("HOME", mFolder.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", (mFolder.path() + "/config").toUtf8());
-        SetPreference("true", CString256(kSaveImportedKey));
-        SetPreference("0", CString256("Show No Me Card Alert"));
-    }
-    ~PrivateSettings()
-    {
-        qputenv("HOME", mHome);
-        mConfig.isEmpty() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", mConfig);
-    }
-    QString Path(const QString& inName) const { return mFolder.filePath(inName); }
-
-private:
-    QTemporaryDir mFolder;
-    QByteArray mHome;
-    QByteArray mConfig;
-};
-
-void DeleteWindow(CBrevantoWindow* inWindow)
+// A file in the run's private folder; documents save their imported recipients.
+QString PrivatePath(const QString& inName)
 {
-    delete inWindow; // not cleaned up: nothing is written back into the document
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QString folder = MailingBench::UsePrivateFolders();
+    SetPreference("true", CString256(kSaveImportedKey));
+    return folder + QLatin1Char('/') + inName;
 }
 
 CBrevantoWindow* WindowWithRecipients()
 {
-    auto* window = new CBrevantoWindow();
+    CBrevantoWindow* window = MailingBench::NewWindow();
     for (int index = 0; index < kRecipients; ++index) {
         const std::string number = std::to_string(index);
         window->mImported.Append(Person(("First" + number).c_str(), ("Last" + number).c_str(),
@@ -70,63 +43,55 @@ CBrevantoWindow* WindowWithRecipients()
 
 void BM_DocumentSave(benchmark::State& ioState)
 {
-    LQtApplication::Instance();
-    PrivateSettings settings;
     ScriptedPresenter presenter;
     CBrevantoWindow* window = WindowWithRecipients();
-    const QString path = settings.Path("Saved.bvto");
+    const QString path = PrivatePath("Saved.bvto");
     for (auto _ : ioState) {
         presenter.QueueSaveFile(path, true);
         benchmark::DoNotOptimize(window->SaveAs());
     }
     ioState.counters["file_MB"] = double(QFileInfo(path).size()) / 1e6;
-    DeleteWindow(window);
+    MailingBench::DeleteWindow(window);
 }
 
 void BM_DocumentOpenAndApply(benchmark::State& ioState)
 {
-    LQtApplication::Instance();
-    PrivateSettings settings;
     ScriptedPresenter presenter;
     CBrevantoWindow* source = WindowWithRecipients();
-    const QString path = settings.Path("Open.bvto");
+    const QString path = PrivatePath("Open.bvto");
     presenter.QueueSaveFile(path, false);
     source->SaveAs();
-    DeleteWindow(source);
+    MailingBench::DeleteWindow(source);
     for (auto _ : ioState) {
         CBrevantoWindow* window = CBrevantoWindow::OpenDocumentFile(path);
         ioState.PauseTiming();
         if (!window || window->mImported.Count() != kRecipients)
             ioState.SkipWithError("the document did not open whole");
-        DeleteWindow(window);
+        MailingBench::DeleteWindow(window);
         ioState.ResumeTiming();
     }
 }
 
 void BM_DocumentCompare(benchmark::State& ioState)
 {
-    LQtApplication::Instance();
-    PrivateSettings settings;
     ScriptedPresenter presenter;
     CBrevantoWindow* window = WindowWithRecipients();
-    presenter.QueueSaveFile(settings.Path("Compare.bvto"), false);
+    presenter.QueueSaveFile(PrivatePath("Compare.bvto"), false);
     window->SaveAs();
     for (auto _ : ioState)
         benchmark::DoNotOptimize(window->IsModified());
-    DeleteWindow(window);
+    MailingBench::DeleteWindow(window);
 }
 
 // Python's own reader on the file the program wrote (its time measured inside Python).
 void BM_DocumentPlistlibLoad(benchmark::State& ioState)
 {
-    LQtApplication::Instance();
-    PrivateSettings settings;
     ScriptedPresenter presenter;
     CBrevantoWindow* window = WindowWithRecipients();
-    const QString path = settings.Path("Python.bvto");
+    const QString path = PrivatePath("Python.bvto");
     presenter.QueueSaveFile(path, false);
     window->SaveAs();
-    DeleteWindow(window);
+    MailingBench::DeleteWindow(window);
     double seconds = 0;
     for (auto _ : ioState) {
         QProcess python;
@@ -149,9 +114,8 @@ void BM_DocumentPlistlibLoad(benchmark::State& ioState)
 void BM_DocumentWithA100MBValueOpens(benchmark::State& ioState)
 {
     LQtApplication::Instance();
-    PrivateSettings settings;
     ScriptedPresenter presenter;
-    const QString path = settings.Path("Large.bvto");
+    const QString path = PrivatePath("Large.bvto");
     CFPropertyList::Dictionary document;
     document.insert("Subject", CFPropertyList("Large"));
     document.insert("Unknown", CFPropertyList(QByteArray(100 * 1000 * 1000, 'x')));
@@ -162,7 +126,7 @@ void BM_DocumentWithA100MBValueOpens(benchmark::State& ioState)
         ioState.PauseTiming();
         if (!window)
             ioState.SkipWithError("the document did not open");
-        DeleteWindow(window);
+        MailingBench::DeleteWindow(window);
         ioState.ResumeTiming();
     }
     ioState.counters["file_MB"] = double(bytes.size()) / 1e6;
