@@ -103,7 +103,7 @@ TEST_F(MailingWindowEditCommandsTest, AFieldCopiesItsSelectionOrWholeTextAndPast
     subject->setCursorPosition(7);
     EXPECT_TRUE(Obey(cmd_Paste));
     EXPECT_EQ(subject->text(), "Spring new offers") << "the field's text stays";
-    for (CommandT command : {cmd_Undo, cmd_Cut, cmd_Clear, kSelectAll})
+    for (CommandT command : {CommandT(cmd_Undo), CommandT(cmd_Cut), CommandT(cmd_Clear), kSelectAll})
         EXPECT_TRUE(Obey(command));
     EXPECT_EQ(subject->text(), "Spring new offers") << "nothing else changes the field";
 

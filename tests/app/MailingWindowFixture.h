@@ -4,11 +4,8 @@
 // and deleted at the end.
 #pragma once
 
-#include "AddressBookAccess.h"
 #include "CBrevantoWindow.h"
 #include "CCleanupObject.h"
-#include "ContactsFolder.h"
-#include "ContactsStore.h"
 #include "DataBrowser.h"
 #include "MergeFieldValues.h"
 #include "ControlLookup.h"
@@ -22,9 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -81,41 +76,13 @@ protected:
         ResetAddressBook();
     }
 
-    static void ResetAddressBook()
-    {
-        SetPreference(nullptr, CString256(kMeCardKey));
-        QFile::remove(ContactsFolder::Path());
-        QDir(ContactsFolder::Path()).removeRecursively();
-        ContactsStore::Shared().Reload();
-    }
-
-    // The user's own card in the address book, named by the "Me Card" setting.
+    // The address book as a fresh machine has it: an empty contacts folder, no Me card.
+    static void ResetAddressBook();
+    // The user's own card in the address book (a vCard), named by the "Me Card" setting.
     static void WriteMeCard(const QString& inFirstName, const QString& inLastName, const QString& inOrganization,
-                            const QStringList& inEmails)
-    {
-        QString card = QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:me-card\r\nN:%1;%2;;;\r\nFN:%2 %1\r\n")
-                           .arg(inLastName, inFirstName);
-        if (!inOrganization.isEmpty())
-            card += QStringLiteral("ORG:%1\r\n").arg(inOrganization);
-        for (const QString& email : inEmails)
-            card += QStringLiteral("EMAIL:%1\r\n").arg(email);
-        QFile file(ContactsFolder::Path() + QStringLiteral("/me-card.vcf"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write((card + QStringLiteral("END:VCARD\r\n")).toUtf8());
-        file.close();
-        SetPreference("me-card", CString256(kMeCardKey));
-        ContactsStore::Shared().Reload();
-    }
-
+                            const QStringList& inEmails);
     // No address book: a file stands where its folder should be.
-    static void MakeAddressBookUnavailable()
-    {
-        QDir(ContactsFolder::Path()).removeRecursively();
-        QFile blocker(ContactsFolder::Path());
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        ContactsStore::Shared().Reload();
-    }
+    static void MakeAddressBookUnavailable();
 
     static void DeleteQueued()
     {
