@@ -387,7 +387,7 @@ TEST_F(MailingDocumentTest, AttachmentPathsUpTo1023BytesAreKeptWholeAndLongerOne
     SetControlText(C(window, ControlRole::SubjectField), "Deep files");
     WriteFile(FolderPath("body.txt"), "Hello\n");
     SetControlText(C(window, ControlRole::SourceField), FolderPath("body.txt"));
-    mPresenter->QueueAlert(kAlertStdAlertOKButton);
+    mPresenter->QueueSheet(kSheetOKCommand);
     window->AddAttachmentPaths({at300, at1024, at1023});
     EXPECT_EQ(window->mAttachmentPaths, (QStringList{at300, at1023})) << "kept whole, the longer one refused";
     EXPECT_EQ(mPresenter->Requests().back().message,
