@@ -1,6 +1,8 @@
 // The server test of the Server Settings fields: the secure road's server check run on a
 // cooperative thread of its own while the window waits for it with a deadline, so a server
-// that never answers (or answers too slowly to end the check) cannot hold the window.
+// that never answers (or answers too slowly to end the check) cannot hold the window. The
+// check itself ends at the same deadline, so closing the window never waits on a server that
+// keeps the conversation alive a byte at a time.
 #include "CBrevantoWindow.h"
 
 #include "AlertHelpers.h"
@@ -34,7 +36,7 @@ public:
         const QString server = mWindow.GetServerName().trimmed();
         CheckSecureServer(mWindow, QString(), QStringLiteral("Testing Port"),
                           QStringLiteral("Congratulations! Your settings seem to be working for the server: %1").arg(server),
-                          false, mSend, [] { Presenter::Get().Beep(); });
+                          false, mSend, [] { Presenter::Get().Beep(); }, int(PortTestDeadline().count()));
         *mRunning = false;
         return nullptr;
     }

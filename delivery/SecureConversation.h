@@ -33,6 +33,7 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
     BOOL _acceptAnyCertificate;
     unsigned int _timeout;
     double _lastActivity;
+    double _endBy;  // 0: no limit but the idle time-out
     NSTimer *_watchdog;
     int _tlsDescriptor;
     NSString *_serverName;

@@ -148,6 +148,7 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
   _acceptAnyCertificate = theServer.acceptAnyCertificate;
   _timeout = (unsigned int)SecureTimeoutSeconds(theServer.timeoutSeconds);
   _lastActivity = Now();
+  _endBy = theServer.limitMilliseconds > 0 ? Now() + theServer.limitMilliseconds / 1000.0 : 0;
   _tlsDescriptor = -1;
   [_serverName release];
   _serverName = [SecureNSString(theServer.host) copy];
@@ -233,6 +234,13 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
     }
 }
 
+// Idle for the time-out, or past the conversation's limit.
+- (BOOL) deadlinePassed
+{
+  const double now = Now();
+  return now - _lastActivity >= _timeout || (_endBy > 0 && now >= _endBy);
+}
+
 - (void) runUntilDone: (const std::function<void()> &) theYield
          waitReadable: (const SecureWaitReadable &) theWait
 {
@@ -240,7 +248,7 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
     {
       NSAutoreleasePool *pool = [NSAutoreleasePool new];
       SecureGuardedPerform(self, @selector(runReady:), nil);
-      if (![self waitIsOver] && Now() - _lastActivity >= _timeout)
+      if (![self waitIsOver] && [self deadlinePassed])
         {
           // The status first: it may quote the server's last reply, which cancelling drops.
           _timedOut = YES;
@@ -329,7 +337,7 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
           _lastActivity = Now();
           return succeeded && [self acceptsCertificateOn: theHandle];
         }
-      if (Now() - _lastActivity >= _timeout)
+      if ([self deadlinePassed])
         {
           _timedOut = YES;
           return NO;
@@ -358,7 +366,7 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
 // time-out, so a stalled handshake fails instead of waiting for the TLS layer's own limit.
 - (void) watchdog: (NSTimer *) theTimer
 {
-  if ([self waitIsOver] || Now() - _lastActivity < _timeout)
+  if ([self waitIsOver] || ![self deadlinePassed])
     return;
   _timedOut = YES;
   id connection = [_smtp connection];

@@ -60,6 +60,9 @@ struct SecureServer {
     ESecureTLSMode tlsMode = ESecureTLSMode::startTLS;
     bool acceptAnyCertificate = false;
     int timeoutSeconds = kDefaultSecureTimeoutSeconds;
+    // A limit on the whole conversation, however active the server stays (one that trickles a
+    // byte at a time never reaches the idle time-out); 0 for none.
+    int limitMilliseconds = 0;
     std::string username;
     std::string password;
     ESecureMechanism mechanism = ESecureMechanism::automatic;

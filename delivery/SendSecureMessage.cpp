@@ -43,7 +43,8 @@ SecureServer ReadSendServerRecord(const CDeliveryWindow& window)
 }
 
 void CheckSecureServer(CDeliveryWindow& window, const QString& address, const QString& subject,
-                       const QString& body, bool asHTML, bool reallySend, const std::function<void()>& beep)
+                       const QString& body, bool asHTML, bool reallySend, const std::function<void()>& beep,
+                       int limitMilliseconds)
 {
     window.detectedMechanisms.Clear();
     window.checkDone = 0;
@@ -51,6 +52,7 @@ void CheckSecureServer(CDeliveryWindow& window, const QString& address, const QS
 
     SecureCheckRequest request;
     request.server = ReadServerRecord(window, kCheckTimeoutSeconds);
+    request.server.limitMilliseconds = limitMilliseconds;
     request.reallySend = reallySend;
     request.address = (address.isEmpty() ? window.GetMyEmail() : address).toStdString();
     request.subject = subject.toStdString();

@@ -27,6 +27,8 @@ SecureServer ReadServerRecord(const CDeliveryWindow& window, int timeoutSeconds)
 SecureServer ReadSendServerRecord(const CDeliveryWindow& window);
 
 // The server check. `address` empty: the window's "My Email". `beep` is the platform beep.
+// `limitMilliseconds` (0: none) ends the check however active the server stays, so a caller
+// that stops waiting for it also gets its thread back.
 void CheckSecureServer(CDeliveryWindow& window, const QString& address, const QString& subject,
                        const QString& body, bool asHTML, bool reallySend,
-                       const std::function<void()>& beep = {});
+                       const std::function<void()>& beep = {}, int limitMilliseconds = 0);

@@ -249,6 +249,13 @@ TEST_F(SendPreparationTest, AServerThatNeverGreetsFailsTheTestAtItsDeadline)
     EXPECT_EQ(window->checkSucceeded, 0);
     EXPECT_TRUE(LastRequest().message.contains("did not accept"));
     EXPECT_TRUE(IsControlEnabled(window->Control(ControlRole::TestPortButton)));
+
+    // The check ended at the same deadline: closing the window does not wait for the server
+    // (before, it waited for the check's 30-second idle time-out, or for ever on a server that
+    // kept the conversation alive).
+    const auto closing = std::chrono::steady_clock::now();
+    window->Cleanup();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(10));
 }
 
 TEST_F(SendPreparationTest, VerificationReportsFlaggedRecipientsWithAnEmptyOrMalformedAddress)
