@@ -36,6 +36,8 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
     double _endBy;  // 0: no limit but the idle time-out
     NSTimer *_watchdog;
     int _tlsDescriptor;
+    NSFileHandle *_tlsHandle;
+    unsigned int _tlsStrayReferences;
     NSString *_serverName;
 }
 

@@ -1,6 +1,7 @@
 // Shared conversation machinery of SMTP and SSMTP (see SecureConversation.h).
 #import "SecureConversation.h"
 #import "SecureSMTPConnection.h"
+#import "SecureTLSHandle.h"
 
 #import <GNUstepBase/GSTLS.h>
 #import <Pantomime/CWTCPConnection.h>
@@ -277,6 +278,9 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
     [_smtp cancelRequest];
   [_smtp release];
   _smtp = nil;
+  // Only now: the connection has closed the socket, ending TLS over it on the way.
+  SecureReleaseTLSHandle(_tlsHandle, _tlsStrayReferences);
+  _tlsHandle = nil;
   [pool release];
 }
 
@@ -326,6 +330,11 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
 // cooperative thread that runs the same run loop would interleave both.
 - (BOOL) handshakeOn: (NSFileHandle *) theHandle
 {
+  if (_tlsHandle == nil)
+    {
+      _tlsStrayReferences = SecureKeepTLSHandle(theHandle);
+      _tlsHandle = theHandle;
+    }
   [theHandle sslSetOptions: [self tlsOptions]];
   const int descriptor = [theHandle fileDescriptor];
   _lastActivity = Now();

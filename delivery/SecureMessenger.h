@@ -106,6 +106,10 @@ struct SecureMessageOutcome {
     std::string message;    // the last status text
 };
 
+// TLS handles alive in the process, counted from the first call on (each conversation's goes
+// with it): for leak checks.
+int SecureTLSHandlesAlive();
+
 // Sends one message over a conversation of its own (the SMTP class). Never throws.
 SecureMessageOutcome SendSecureMessageData(const SecureMessageRequest& request, const SecureMessengerHooks& hooks);
 
