@@ -476,9 +476,7 @@ TEST_F(MailingEndToEndTest, RefusedDataIsRetriedAndEachAddressAcceptedOnce)
         EXPECT_TRUE(record->succeeded);
         EXPECT_EQ(record->retries, retries[size_t(record->recipientIndex)]) << record->recipientIndex;
     }
-    QStringList accepted;
-    for (const auto& message : peer.Messages())
-        accepted << message.rcptTos;
+    QStringList accepted = AcceptedAddresses(peer);
     accepted.sort();
     EXPECT_EQ(accepted, AllAddresses(kCount));
 }
@@ -531,9 +529,7 @@ TEST_F(MailingEndToEndTest, RefusedMessagesAreResentRunByRunUntilNoneIsLeft)
     EXPECT_EQ(ProgressText(window), "Completed with 0 errors.");
     EXPECT_EQ(Flags(window), std::vector<bool>(kCount, true));
     EXPECT_FALSE(window->mRun.resendPending);
-    QStringList accepted;
-    for (const auto& message : peer.Messages())
-        accepted << message.rcptTos;
+    QStringList accepted = AcceptedAddresses(peer);
     accepted.sort();
     EXPECT_EQ(accepted, AllAddresses(kCount));
 }

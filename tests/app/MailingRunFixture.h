@@ -127,6 +127,15 @@ protected:
         return true;
     }
 
+    // Every envelope recipient the peer accepted, in the order it took them.
+    static QStringList AcceptedAddresses(const SmtpServerPeer& inPeer)
+    {
+        QStringList accepted;
+        for (const auto& message : inPeer.Messages())
+            accepted << message.rcptTos;
+        return accepted;
+    }
+
     // What arrived, as Python's email package reads it.
     static QJsonArray Parsed(const SmtpServerPeer& inPeer) { return Parsed(inPeer.MessageFiles()); }
 
