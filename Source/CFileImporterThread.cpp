@@ -4,6 +4,7 @@
 #include "CBrevantoWindow.h"
 #include "CEnvironment.h"
 #include "ControlValues.h"
+#include "Events.h"
 #include "Person.h"
 #include "RecipientTextParser.h"
 
@@ -11,11 +12,16 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <chrono>
+
 std::atomic<bool> CFileImporterThread::sCancel{false};
 
 namespace {
 constexpr SInt32 kProgressSteps = 1000;
 constexpr SInt32 kLinesPerYield = 50;
+// Redrawing the bar and caption costs more than importing hundreds of lines, and nobody reads
+// a count that changes faster than this.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 } // namespace
 
 CFileImporterThread::CFileImporterThread(CBrevantoWindow* inWindow, const QString& inPath, bool inAddToGroup,
@@ -85,14 +91,17 @@ void CFileImporterThread::SaveGroup(const ContactsRecord* inGroup)
 void CFileImporterThread::Import(const RecipientTextParser& inParser, const ContactsRecord* inGroup)
 {
     ControlRef bar = mWindow->Control(ControlRole::ImportProgressBar);
-    ControlRef caption = mWindow->Control(ControlRole::ImportStatusCaption);
     const SInt32 total = inParser.Count();
     SetControl32BitMinimum(bar, 0);
     SetControl32BitMaximum(bar, kProgressSteps);
     SetControl32BitValue(bar, 0);
     SetProgressIndeterminate(bar, false);
     const bool eliminateDuplicates = GetEliminateDuplicates();
-    SInt32 shown = 0;
+    SInt32 done = 0;
+    // However the loop ends (whole, the stop button, a stop's exception), the panel is left
+    // showing how far it really went, not the last throttled redraw.
+    const auto showLast = qScopeGuard([&] { ShowProgress(done, total); });
+    LDeadline nextRedraw = DeadlineAfter(kRedrawInterval);
     for (SInt32 line = 0; line < total; ++line) {
         if (line % kLinesPerYield == 0)
             CheckStop();
@@ -108,14 +117,21 @@ void CFileImporterThread::Import(const RecipientTextParser& inParser, const Cont
                 AddPersonToGroup(CreateAddressBookPerson(*person), inGroup);
             mWindow->mImported.Append(*person);
         }
-        const SInt32 done = line + 1;
-        const auto position = SInt32(float(done) / float(total) * float(kProgressSteps));
-        if (position != shown) {
-            shown = position;
-            SetControl32BitValue(bar, position);
-            SetControlTitleWithCFString(caption, QStringLiteral("(Imported %1 of %2)").arg(done).arg(total));
+        done = line + 1;
+        if (std::chrono::steady_clock::now() >= nextRedraw) {
+            ShowProgress(done, total);
+            nextRedraw = DeadlineAfter(kRedrawInterval);
         }
         if (sCancel.load())
             break;
     }
+}
+
+// The bar and "(Imported n of total)", n counting the lines gone through.
+void CFileImporterThread::ShowProgress(SInt32 inDone, SInt32 inTotal)
+{
+    const auto position = inTotal > 0 ? SInt32(double(inDone) / double(inTotal) * double(kProgressSteps)) : 0;
+    SetControl32BitValue(mWindow->Control(ControlRole::ImportProgressBar), position);
+    SetControlTitleWithCFString(mWindow->Control(ControlRole::ImportStatusCaption),
+                                QStringLiteral("(Imported %1 of %2)").arg(inDone).arg(inTotal));
 }

@@ -3,8 +3,9 @@
 //
 // The file is read and parsed whole (RecipientTextParser) before the window's list changes, so
 // a replacing import of a file that can't be read keeps the old recipients. Then each line is
-// appended unless "Eliminate Duplicates" finds it already there; the status caption reads
-// "(Imported n of total)" whenever the progress moves by a thousandth.
+// appended unless "Eliminate Duplicates" finds it already there; the bar and the status caption
+// "(Imported n of total)" are redrawn at most every 100 ms, and always once more when the
+// import ends (whole, stopped or cancelled), so the panel is left showing how far it went.
 //
 // With add-to-group, everyone imported also goes into a new address book group named after the
 // file (when no group has that name), each line's person found by name or made; the address
@@ -43,6 +44,7 @@ private:
     void ImportIntoGroup(const RecipientTextParser& inParser);
     void Import(const RecipientTextParser& inParser, const ContactsRecord* inGroup);
     void SaveGroup(const ContactsRecord* inGroup);
+    void ShowProgress(SInt32 inDone, SInt32 inTotal);
 
     CBrevantoWindow* mWindow;
     QString mPath;
