@@ -188,4 +188,50 @@ if (( rss_count > 0 )); then
              "(one delivery record: see 'record' above)"
     fi
 fi
+# (h) the mailing window end to end, throttle off: recipients imported into a window whose Send
+# button sends them through the front, plain and with the tracking image and two attachments,
+# beside (c) at the same count (run again here, so both see the same load) and smtp-source's
+# rate of new plain connections to the sink (one message each); the ms per recipient outside
+# the SMTP conversation (first and last 1,000); and the CPU seconds of one minute of a
+# period-delay throttle's wait.
+cat >"$scratch/window-row.sh" <<'SH'
+rm -f "$3"
+"$1" --benchmark_filter="$2" --benchmark_out="$3" --benchmark_out_format=json >/dev/null || true
+[[ -s $3 ]] || { echo "error: the benchmark wrote no figures"; exit 0; }
+/usr/bin/python3 - "$3" <<'PY'
+import json, sys
+for r in json.load(open(sys.argv[1])).get("benchmarks", []):
+    if r.get("error_occurred"):
+        print("error: %s" % r.get("error_message", ""))
+    elif "cpu_seconds_per_minute" in r:
+        print("%s  %.2f CPU seconds in 60 s of throttle delay" % (r["name"], r["cpu_seconds_per_minute"]))
+    else:
+        edges = ("first 1,000 %.2f ms, last 1,000 %.2f ms" % (r["outside_ms_first1000"], r["outside_ms_last1000"])
+                 if "outside_ms_first1000" in r else "all %.2f ms" % r.get("outside_ms_all", 0))
+        print("%s  %.1f messages/s  failures %d  in the conversation %.2f ms, outside it: %s  peak RSS %d KB"
+              % (r["name"], r.get("items_per_second", 0), r.get("failures", 0), r.get("conversation_ms", 0), edges,
+                 r.get("peak_rss_kb", 0)))
+PY
+SH
+cat >"$scratch/source-row.sh" <<'SH'
+start=$(date +%s.%N)
+/usr/sbin/smtp-source -s 1 -m "$2" -l 2000 -M localhost -f sender@brevanto.test -t r@example.org "127.0.0.1:$1"
+/usr/bin/python3 -c 'import sys, time; n, t = int(sys.argv[1]), time.time() - float(sys.argv[2]); print("%d connections in %.1f s: %.1f connections/s" % (n, t, n / t))' "$2" "$start"
+SH
+window_row() {
+    row "$1" "$2" bash "$scratch/window-row.sh" "$bench" "$3" "$scratch/window.json"
+}
+for count in $counts; do
+    bench_row "(h) beside: (c) secure road, single jobs, $count messages, attachment 0" hc \
+        "^BM_SecureRoadSingleJobs/messages:$count/attachment50KB:0/"
+    window_row "(h) mailing window, $count recipients, plain" h0 "^BM_WindowMailing/recipients:$count/trackingAndAttachments:0/"
+    window_row "(h) mailing window, $count recipients, tracking image and two attachments" h1 \
+        "^BM_WindowMailing/recipients:$count/trackingAndAttachments:1/"
+    row "(h) beside: smtp-source, a new plain connection to the sink per message, $count messages" hsource \
+        bash "$scratch/source-row.sh" "$sink_port" "$count"
+    ratio "(h) plain against (c), $count" h0 hc "none, figures only"
+    ratio "(h) tracking and attachments against (c), $count" h1 hc "none, figures only"
+    ratio "(h) plain against smtp-source's new connections, $count" h0 hsource "none, figures only"
+done
+window_row "(h) CPU in one minute of a period-delay throttle's wait" hcpu "^BM_WindowThrottleDelayCPU"
 echo "== machine load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
