@@ -231,7 +231,7 @@ for count in $counts; do
         bash "$scratch/source-row.sh" "$sink_port" "$count"
     ratio "(h) plain against (c), $count" h0 hc "none, figures only"
     ratio "(h) tracking and attachments against (c), $count" h1 hc "none, figures only"
-    ratio "(h) plain against smtp-source's new connections, $count" h0 hsource "none, figures only"
+    ratio "smtp-source's new connections against (h) plain, $count" hsource h0 "none, figures only"
 done
 window_row "(h) CPU in one minute of a period-delay throttle's wait" hcpu "^BM_WindowThrottleDelayCPU"
 echo "== machine load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
