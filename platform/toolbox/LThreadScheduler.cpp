@@ -243,6 +243,8 @@ void LThreadScheduler::SwitchInto(LThread* inThread)
         context.fiber = boost::context::fiber(std::allocator_arg, LThreadStack(),
             [this, inThread](boost::context::fiber&& inMain) { return RunBody(inThread, std::move(inMain)); });
     }
+    mMainSanitizerFiber = LSanitizerFiber::Running();
+    context.sanitizerFiber.SwitchTo();
     context.fiber = std::move(context.fiber).resume();
     context.exceptions.SaveCurrent();
     mMainExceptions.MakeCurrent();
@@ -251,6 +253,7 @@ void LThreadScheduler::SwitchInto(LThread* inThread)
 
 void LThreadScheduler::SwitchOut()
 {
+    LSanitizerFiber::SwitchTo(mMainSanitizerFiber);
     mMain = std::move(mMain).resume();
 }
 
@@ -267,5 +270,6 @@ boost::context::fiber LThreadScheduler::RunBody(LThread* inThread, boost::contex
         LExceptionReporter::ReportCurrent("cooperative thread");
     }
     inThread->mContext->state = LThreadContext::EState::finished;
+    LSanitizerFiber::SwitchTo(mMainSanitizerFiber); // the return below jumps back to the main context
     return std::move(mMain);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Events.h"
+#include "LSanitizerFiber.h"
 
 #include <boost/context/fiber.hpp>
 
@@ -28,6 +29,7 @@ struct LThreadContext {
     enum class EState { suspended, ready, running, sleeping, finished };
     EState state = EState::suspended;
     bool started = false;
+    LSanitizerFiber sanitizerFiber; // the race detector's view of the stack below (outlives it)
     boost::context::fiber fiber;
     LExceptionState exceptions;
     int resumeLoopLevel = 0; // the main context's Qt loop level when last resumed
@@ -85,5 +87,6 @@ private:
     LThread* mCurrent = nullptr;
     bool mInRound = false;
     boost::context::fiber mMain;             // the main context while a thread runs
+    void* mMainSanitizerFiber = nullptr;     // and the race detector's view of it
     LExceptionState mMainExceptions;
 };
