@@ -4,6 +4,7 @@
 #include "LExceptionReporter.h"
 #include "LQtApplication.h"
 #include "LThreadScheduler.h"
+#include "ThreadSanitizer.h"
 #include "ToolboxAssert.h"
 
 #include <QAbstractEventDispatcher>
@@ -85,8 +86,11 @@ void LMainContext::Enqueue(std::function<void()> inCall)
         mQueue.push_back(std::move(inCall));
         ++mQueuedCount;
     }
-    if (!mWakePosted.exchange(true))
-        QCoreApplication::postEvent(this, new QEvent(kWakeEvent));
+    if (mWakePosted.exchange(true))
+        return;
+    auto* wake = new QEvent(kWakeEvent);
+    AnnounceHandOver(wake); // Qt's event queue orders it for the GUI thread (LQtApplication::notify)
+    QCoreApplication::postEvent(this, wake);
 }
 
 void LMainContext::RunQueuedCalls()

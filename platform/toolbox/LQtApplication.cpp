@@ -1,6 +1,7 @@
 #include "LQtApplication.h"
 
 #include "LExceptionReporter.h"
+#include "ThreadSanitizer.h"
 
 namespace {
 int sDefaultArgc = 1;
@@ -54,6 +55,7 @@ bool LQtApplication::IsUserInput(const QEvent* inEvent)
 
 bool LQtApplication::notify(QObject* inReceiver, QEvent* inEvent)
 {
+    TakeHandOver(inEvent); // an event another OS thread posted (see ThreadSanitizer.h)
     // Only events coming straight from the queue (not ones a handler sends on) are held back.
     if (sDeferral && sNotifyDepth == sDeferral->mBaseDepth && IsUserInput(inEvent)) {
         sDeferral->mHeld.emplace_back(inReceiver, std::unique_ptr<QEvent>(inEvent->clone()));
