@@ -4,6 +4,7 @@
 
 #include "CMessageMonitorWindow.h"
 #include "MenuBar.h"
+#include "ThreadSanitizer.h"
 
 #include <QDir>
 #include <QFile>
@@ -260,9 +261,11 @@ TEST_F(MonitorStoreTest, ACommitThatFailsIsLoggedAndLaterOnesRecover)
 
 TEST_F(MonitorStoreTest, HitsSoonAfterAWriteWaitForTheIntervalAndGoTogether)
 {
-    SetMessageMonitorDrainInterval(300ms);
+    // Long enough for two hits to be answered within it, also in the slower thread-checking build.
+    const std::chrono::milliseconds interval = kBuiltWithThreadSanitizer ? 5000ms : 300ms;
+    SetMessageMonitorDrainInterval(interval);
     StartApplication();
-    QThread::msleep(350); // a quiet spell (an earlier test in this process may have written)
+    QThread::msleep(interval.count() + 50); // a quiet spell (an earlier test in this process may have written)
     Hit("first"); // written with its drain
     EXPECT_EQ(RecordNames(), QStringList {"first"});
     Hit("second");
