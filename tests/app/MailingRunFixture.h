@@ -88,6 +88,7 @@ protected:
         text(ControlRole::SourceField, body);
         const QString list = FolderPath("recipients.txt");
         WriteText(list, inRecipients);
+        window->SelectRecipientsTab(2);
         window->mRecipientsTab = 2;
         window->StartFileImport(list, false, true);
         EXPECT_TRUE(LThread::WaitUntil([] { return gThreadList.Count() == 0; }, DeadlineAfter(std::chrono::minutes(1))));
