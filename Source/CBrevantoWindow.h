@@ -464,6 +464,7 @@ public:
     QString GetCharsetName() const override;
     SInt32 GetPriorityValue() const override;
     void ExpandMergeTags(CText& ioText) override;
+    void ExpandPlainMergeTags(CText& ioText) override;
     // One merge tag's value (flag 0: quoted); true for a registered field or a script file.
     bool ResolveMergeTag(UInt8 inFlag, const QByteArray& inName, CText& out);
     // "__" + field name in a script becomes the field's value as a string literal.
@@ -728,6 +729,7 @@ private:
     void SendToRecipient(SInt32 inIndex);
     void SendToAddress(const QString& inAddress);
     void PrepareRecipientMessage();
+    void ExpandMessageTexts(Message& ioMessage);
     ESendResult SendCurrentMessage();
     std::unique_ptr<class CSendJob> SendOrBatch();
     void SendBatch();

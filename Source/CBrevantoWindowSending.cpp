@@ -47,7 +47,7 @@ void AssignExpanded(CDeliveryWindow& inWindow, CText& outText, const QString& in
 {
     outText.Clear();
     outText.AppendCFString(inSource);
-    inWindow.ExpandMergeTags(outText);
+    inWindow.ExpandPlainMergeTags(outText);
 }
 
 } // namespace
@@ -213,21 +213,7 @@ void CBrevantoWindow::PrepareRecipientMessage()
     message.SetSubjectString(GetControlText(Control(ControlRole::SubjectField)));
     EncodeCFString(message, *this, message.subject);
 
-    message.body.Clear();
-    const QString image = PageImager::ImagePath();
-    if (!mImageHTML) {
-        message.body.AssignText(mMessageText);
-        if (HasMergeableType(message.contentType))
-            ExpandMergeTags(message.body);
-    } else if (!image.isEmpty() && QFile::exists(image)) {
-        PageImager::AddImagePart(message);
-    }
-    const std::pair<CText*, const CText*> sideTexts[] = {
-        {&message.plainText, &mPlainTextAlternative}, {&message.preamble, &mPreamble}, {&message.epilogue, &mEpilogue}};
-    for (const auto& [text, source] : sideTexts) {
-        text->AssignText(*source);
-        ExpandMergeTags(*text);
-    }
+    ExpandMessageTexts(message);
     message.ApplyPreambleAndEpilogue();
 
     // A path that names no readable file fails the message (the build reports it).
@@ -247,6 +233,34 @@ void CBrevantoWindow::PrepareRecipientMessage()
         }
         LThread::Yield();
     }
+}
+
+// The body and the side texts for this recipient. The tracking image goes into HTML texts only:
+// in a plain text the reader would see its tag.
+void CBrevantoWindow::ExpandMessageTexts(Message& ioMessage)
+{
+    const bool plainMessage = ioMessage.contentType.StartsWithNoCase("text/plain");
+    const auto expand = [this, plainMessage](CText& ioText) {
+        if (plainMessage)
+            ExpandPlainMergeTags(ioText);
+        else
+            ExpandMergeTags(ioText);
+    };
+    ioMessage.body.Clear();
+    const QString image = PageImager::ImagePath();
+    if (!mImageHTML) {
+        ioMessage.body.AssignText(mMessageText);
+        if (HasMergeableType(ioMessage.contentType))
+            expand(ioMessage.body);
+    } else if (!image.isEmpty() && QFile::exists(image)) {
+        PageImager::AddImagePart(ioMessage);
+    }
+    ioMessage.plainText.AssignText(mPlainTextAlternative);
+    ExpandPlainMergeTags(ioMessage.plainText);
+    ioMessage.preamble.AssignText(mPreamble);
+    expand(ioMessage.preamble);
+    ioMessage.epilogue.AssignText(mEpilogue);
+    expand(ioMessage.epilogue);
 }
 
 CBrevantoWindow::ESendResult CBrevantoWindow::SendCurrentMessage()

@@ -238,11 +238,16 @@ void CBrevantoWindow::SubstituteMergeVariables(CText& ioScript)
     });
 }
 
-void CBrevantoWindow::ExpandMergeTags(CText& ioText)
+void CBrevantoWindow::ExpandPlainMergeTags(CText& ioText)
 {
     ExpandTags(ioText, "{", "}",
                [this](const QByteArray& inName, CText& out) { return ResolveMergeTag(1, inName, out); });
     ExpandAppleScriptBlocks(ioText, [this](CText& ioScript) { SubstituteMergeVariables(ioScript); });
+}
+
+void CBrevantoWindow::ExpandMergeTags(CText& ioText)
+{
+    ExpandPlainMergeTags(ioText);
     if (!gEnvironment || !gEnvironment->monitorOn)
         return;
     const MergeRecipient& recipient = mMergeRecipient;

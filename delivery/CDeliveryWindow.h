@@ -47,6 +47,9 @@ public:
 
     // Expands the merge tags of a text for the current recipient (UTF-8 in, UTF-8 out).
     virtual void ExpandMergeTags(CText& text) = 0;
+    // The same for a header or a plain text, where a tracking image would only garble what the
+    // reader sees: it never gets one. A window that adds no image expands as above.
+    virtual void ExpandPlainMergeTags(CText& text) { ExpandMergeTags(text); }
 
     // Recipient look-ups by 0-based recipient index; empty for an index out of range.
     virtual QString GetRecipientFirstName(SInt32 recipientIndex) const = 0;

@@ -283,7 +283,7 @@ void EncodeCFString(const Message& message, CDeliveryWindow& window, CText& out)
         return;
     CText text;
     text.AppendBytes(bytes.constData(), long(bytes.size()));
-    window.ExpandMergeTags(text);
+    window.ExpandPlainMergeTags(text);
     const std::string words = MakeSubjectWords(text.buffer, size_t(text.length));
     out.AppendBytes(words.data(), long(words.size()));
 }
