@@ -198,7 +198,18 @@
     return;
   [self statusMsg: @"Starting SSL."];
   if (![self startImplicitTLS])
-    [self fail: (_timedOut ? [self timeoutText] : @"SSL handshake failed.")];
+    [self tlsHandshakeFailed];
+}
+
+// As the framework ends a failed STARTTLS handshake: the connection counts as lost.
+- (void) tlsHandshakeFailed
+{
+  if (_tlsMode != ESecureTLSMode::implicitTLS)
+    {
+      [self connectionLost: nil];
+      return;
+    }
+  [self fail: (_timedOut ? [self timeoutText] : @"SSL handshake failed.")];
 }
 
 // 8-bit bytes go only to a server that offers 8BITMIME, and then declared (RFC 6152).

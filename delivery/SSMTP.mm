@@ -128,10 +128,19 @@
     return;
   [self log: @"Now starting SSL..."];
   if (![self startImplicitTLS])
+    [self tlsHandshakeFailed];
+}
+
+// As the framework ends a failed STARTTLS handshake: the connection counts as lost.
+- (void) tlsHandshakeFailed
+{
+  if (_tlsMode != ESecureTLSMode::implicitTLS)
     {
-      [self log: (_timedOut ? @"Error Sending Mail Message: Connection timed out" : @"SSL handshake failed.")];
-      [self end];
+      [self connectionLost: nil];
+      return;
     }
+  [self log: (_timedOut ? @"Error Sending Mail Message: Connection timed out" : @"SSL handshake failed.")];
+  [self end];
 }
 
 // Automatic: the first of PLAIN, LOGIN, CRAM-MD5 the server offers (PLAIN when it offers

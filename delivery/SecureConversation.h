@@ -38,6 +38,7 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
     int _tlsDescriptor;
     NSFileHandle *_tlsHandle;
     unsigned int _tlsStrayReferences;
+    BOOL _handshaking;
     NSString *_serverName;
 }
 
@@ -46,7 +47,8 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
 - (BOOL) prepareServer: (const SecureServer &) theServer;
 - (BOOL) connectServer;
 // Runs the run loop until -waitIsOver (the conversation is done) or idle for the time-out,
-// waiting for the socket's readiness between passes (see SecureMessenger.h).
+// waiting for the socket's readiness between passes (see SecureMessenger.h). A TLS handshake
+// begun in a callback is carried on from here, step by step with the same waits.
 - (void) runUntilDone: (const std::function<void()> &) theYield
          waitReadable: (const SecureWaitReadable &) theWait;
 - (void) tearDown;
@@ -59,6 +61,8 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
 
 // For the subclasses to override.
 - (void) setStatus: (NSString *) theText;
+// The TLS handshake failed or timed out (_timedOut): the conversation ends.
+- (void) tlsHandshakeFailed;
 - (void) idleDeadlinePassed;
 - (void) finish;
 // What -runUntilDone:waitReadable: runs until: the end of the conversation unless overridden.

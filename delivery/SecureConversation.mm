@@ -56,6 +56,8 @@ static std::string ResolveIPv4(const std::string &host)
 
 @interface SecureConversation (Handshake)
 - (BOOL) handshakeOn: (NSFileHandle *) theHandle;
+- (void) continueHandshake: (const std::function<void()> &) theYield
+              waitReadable: (const SecureWaitReadable &) theWait;
 - (BOOL) acceptsCertificateOn: (NSFileHandle *) theHandle;
 @end
 
@@ -105,11 +107,11 @@ static double Now()
   return [NSDate timeIntervalSinceReferenceDate];
 }
 
-// Waits until the descriptor is readable (an error or hang-up counts) or the slice passes.
-static BOOL WaitForHandshakeBytes(int descriptor)
+// Whether the descriptor is readable now (an error or hang-up counts).
+static BOOL DescriptorReadable(int descriptor)
 {
   struct pollfd entry = { descriptor, POLLIN, 0 };
-  return poll(&entry, 1, kWaitSliceMilliseconds) > 0;
+  return poll(&entry, 1, 0) > 0;
 }
 
 // Whether the server's own certificate (the first of the chain it sent) names the host: a DNS
@@ -247,6 +249,11 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
 {
   while (![self waitIsOver])
     {
+      if (_handshaking)
+        {
+          [self continueHandshake: theYield waitReadable: theWait];
+          continue;
+        }
       NSAutoreleasePool *pool = [NSAutoreleasePool new];
       SecureGuardedPerform(self, @selector(runReady:), nil);
       if (![self waitIsOver] && [self deadlinePassed])
@@ -323,11 +330,13 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
                          @"NORMAL:-GROUP-ALL:+GROUP-X25519:+GROUP-ALL", GSTLSPriority, nil];
 }
 
-// The handshake in non-blocking steps: each step does what the bytes at hand allow, and between
-// steps we wait for the server's next bytes, at most the idle time-out in all. The wait blocks
-// the run loop's thread (as the library's own loop did) instead of yielding: this runs inside a
-// callback of the run loop, with its autorelease pools open, where switching to another
-// cooperative thread that runs the same run loop would interleave both.
+// The handshake in non-blocking steps. The first runs here, inside the framework's TLS start
+// (a callback of the run loop, with its autorelease pools open, where yielding to another
+// cooperative thread that runs the same run loop would interleave both); if the server's bytes
+// are not there yet, the framework is told the handshake is under way and -runUntilDone:...
+// carries it on outside any callback, waiting for the server's bytes as the rest of the
+// conversation does, so the window and the other threads keep running. Until it ends, the
+// connection holds the socket's events and no SMTP byte goes out.
 - (BOOL) handshakeOn: (NSFileHandle *) theHandle
 {
   if (_tlsHandle == nil)
@@ -336,24 +345,57 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
       _tlsHandle = theHandle;
     }
   [theHandle sslSetOptions: [self tlsOptions]];
-  const int descriptor = [theHandle fileDescriptor];
   _lastActivity = Now();
-  for (;;)
+  BOOL succeeded = NO;
+  if ([theHandle sslHandshakeEstablished: &succeeded outgoing: YES])
+    return succeeded && [self acceptsCertificateOn: theHandle];
+  _handshaking = YES;
+  [(SecureSMTPConnection *)_smtp setHoldsEvents: YES];
+  return YES;
+}
+
+// One step of the handshake begun in -handshakeOn:; at its end the socket's events go back to
+// the connection, or the conversation ends.
+- (void) stepHandshake: (id) unused
+{
+  BOOL succeeded = NO;
+  if (![_tlsHandle sslHandshakeEstablished: &succeeded outgoing: YES])
     {
-      BOOL succeeded = NO;
-      if ([theHandle sslHandshakeEstablished: &succeeded outgoing: YES])
-        {
-          _lastActivity = Now();
-          return succeeded && [self acceptsCertificateOn: theHandle];
-        }
-      if ([self deadlinePassed])
-        {
-          _timedOut = YES;
-          return NO;
-        }
-      if (WaitForHandshakeBytes(descriptor))
-        _lastActivity = Now();
+      if (![self deadlinePassed])
+        return;
+      _timedOut = YES;
     }
+  _handshaking = NO;
+  [(SecureSMTPConnection *)_smtp setHoldsEvents: NO];
+  _lastActivity = Now();
+  if (!_timedOut && succeeded && [self acceptsCertificateOn: _tlsHandle])
+    return;
+  [self tlsHandshakeFailed];
+}
+
+- (void) continueHandshake: (const std::function<void()> &) theYield
+              waitReadable: (const SecureWaitReadable &) theWait
+{
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  if (!SecureGuardedPerform(self, @selector(stepHandshake:), nil))
+    _handshaking = NO;
+  [pool release];
+  if (!_handshaking || [self waitIsOver])
+    return;
+  const int descriptor = [_tlsHandle fileDescriptor];
+  try
+    {
+      if (theWait)
+        theWait(descriptor, kWaitSliceMilliseconds);
+      else if (theYield)
+        theYield();
+    }
+  catch (...)
+    {
+      // A wait that throws must not skip the teardown.
+    }
+  if (DescriptorReadable(descriptor))
+    _lastActivity = Now();
 }
 
 - (BOOL) acceptsCertificateOn: (NSFileHandle *) theHandle
@@ -426,6 +468,11 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
 
 - (void) idleDeadlinePassed
 {
+}
+
+- (void) tlsHandshakeFailed
+{
+  [self finish];
 }
 
 - (void) finish

@@ -10,6 +10,21 @@
   _declares8BitBody = theFlag;
 }
 
+- (void) setHoldsEvents: (BOOL) theFlag
+{
+  _holdsEvents = theFlag;
+}
+
+- (void) receivedEvent: (void *) theData
+                  type: (RunLoopEventType) theType
+                 extra: (void *) theExtra
+               forMode: (NSString *) theMode
+{
+  if (_holdsEvents)
+    return;
+  [super receivedEvent: theData type: theType extra: theExtra forMode: theMode];
+}
+
 // Every command the framework sends passes here; the MAIL command gets the BODY parameter.
 - (void) sendCommand: (SMTPCommand) theCommand arguments: (NSString *) theFormat, ...
 {
