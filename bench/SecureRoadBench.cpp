@@ -11,8 +11,7 @@
 // BREVANTO_BENCH_MESSAGES_OUT names a file that BM_WritePrebuiltMessages fills with the same
 // messages built, for the Python smtplib rows. The rows' message counts are those of
 // BENCH_COUNTS ("10000 100000" when it is not set).
-#include "../tests/peers/SmtpSinkPeer.h"
-#include "../tests/peers/TlsFrontPeer.h"
+#include "SecureSinkForRow.h"
 
 #include "BuildSendJobMessage.h"
 #include "CDeliveryWindow.h"
@@ -74,52 +73,6 @@ public:
     UInt16 port = 0;
     bool acceptAny = true;
     int failures = 0;
-};
-
-// The secure server for a row: the script's front when it gave one, else a sink and front of
-// the row's own; or, for STARTTLS, the script's aiosmtpd peer. The CA file of the script's
-// certificates, when known, turns certificate checks on.
-class SecureSinkForRow {
-public:
-    explicit SecureSinkForRow(ESecureTLSMode mode)
-    {
-        if (mode == ESecureTLSMode::startTLS) {
-            if (const char* port = std::getenv("BREVANTO_BENCH_STARTTLS_PORT"))
-                mPort = UInt16(std::atoi(port));
-            if (const char* ca = std::getenv("BREVANTO_BENCH_CA_FILE"))
-                mCAFile = ca;
-        } else if (const char* port = std::getenv("BREVANTO_BENCH_TLS_PORT")) {
-            mPort = UInt16(std::atoi(port));
-            if (const char* ca = std::getenv("BREVANTO_BENCH_CA_FILE"))
-                mCAFile = ca;
-        } else {
-            mSink = std::make_unique<SmtpSinkPeer>(std::vector<std::string>{}, false);
-            mFront = std::make_unique<TlsFrontPeer>(mSink->Port());
-            if (mSink->IsRunning() && mFront->IsRunning()) {
-                mPort = UInt16(mFront->Port());
-                mCAFile = TestCertificates::Shared().CAFile();
-            }
-        }
-        if (mode == ESecureTLSMode::implicitTLS)
-            SetImplicitTLSTestPorts({mPort});
-        mSavedCAFile = SecureCAFile();
-        if (!mCAFile.empty())
-            SetSecureCAFile(mCAFile);
-    }
-    ~SecureSinkForRow()
-    {
-        SetImplicitTLSTestPorts({});
-        SetSecureCAFile(mSavedCAFile);
-    }
-    UInt16 Port() const { return mPort; }
-    bool Verifies() const { return !mCAFile.empty(); }
-
-private:
-    std::unique_ptr<SmtpSinkPeer> mSink;
-    std::unique_ptr<TlsFrontPeer> mFront;
-    UInt16 mPort = 0;
-    std::string mCAFile;
-    std::string mSavedCAFile;
 };
 
 // "Message Retries" 0 for the row (a failure is counted, never waited on), put back after it.

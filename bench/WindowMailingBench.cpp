@@ -12,10 +12,8 @@
 // scripts/bench-smtp.sh passes its front's port in BREVANTO_BENCH_TLS_PORT (and its CA in
 // BREVANTO_BENCH_CA_FILE); without them the row starts its own. The recipient counts are those
 // of BENCH_COUNTS ("1000 10000" when it is not set).
-#include "../tests/peers/SmtpSinkPeer.h"
-#include "../tests/peers/TlsFrontPeer.h"
-
 #include "MailingBenchSupport.h"
+#include "SecureSinkForRow.h"
 
 #include "CEnvironment.h"
 #include "CLogFile.h"
@@ -66,43 +64,6 @@ public:
         }
         return true;
     }
-};
-
-// smtp-sink behind the TLS front: the script's when it gave one, else the row's own. The CA of
-// the script's certificates, when known, turns certificate checks on.
-class SecureSink {
-public:
-    SecureSink()
-    {
-        if (const char* port = std::getenv("BREVANTO_BENCH_TLS_PORT")) {
-            mPort = UInt16(std::atoi(port));
-            if (const char* ca = std::getenv("BREVANTO_BENCH_CA_FILE"))
-                mCAFile = ca;
-        } else {
-            mSink = std::make_unique<SmtpSinkPeer>(std::vector<std::string>{}, false);
-            mFront = std::make_unique<TlsFrontPeer>(mSink->Port());
-            if (mSink->IsRunning() && mFront->IsRunning()) {
-                mPort = UInt16(mFront->Port());
-                mCAFile = TestCertificates::Shared().CAFile();
-            }
-        }
-        SetImplicitTLSTestPorts({mPort});
-        mSavedCAFile = SecureCAFile();
-        SetSecureCAFile(mCAFile);
-    }
-    ~SecureSink()
-    {
-        SetImplicitTLSTestPorts({});
-        SetSecureCAFile(mSavedCAFile);
-    }
-    UInt16 Port() const { return mPort; }
-
-private:
-    std::unique_ptr<SmtpSinkPeer> mSink;
-    std::unique_ptr<TlsFrontPeer> mFront;
-    UInt16 mPort = 0;
-    std::string mCAFile;
-    std::string mSavedCAFile;
 };
 
 // What a run needs around its window: the environment with its log, the merge fields, the
@@ -307,7 +268,7 @@ void BM_WindowMailing(benchmark::State& ioState)
     const int count = int(ioState.range(0));
     const bool extras = ioState.range(1) != 0;
     MailingWorld world(ioState);
-    SecureSink sink;
+    SecureSinkForRow sink(ESecureTLSMode::implicitTLS);
     if (sink.Port() == 0) {
         ioState.SkipWithError("smtp-sink or the TLS front did not start");
         return;
@@ -354,7 +315,7 @@ double CPUSeconds()
 void BM_WindowThrottleDelayCPU(benchmark::State& ioState)
 {
     MailingWorld world(ioState);
-    SecureSink sink;
+    SecureSinkForRow sink(ESecureTLSMode::implicitTLS);
     if (sink.Port() == 0) {
         ioState.SkipWithError("smtp-sink or the TLS front did not start");
         return;
