@@ -486,15 +486,10 @@ TEST_F(MailingEndToEndTest, RefusedDataIsRetriedAndEachAddressAcceptedOnce)
 // flags the first one started with.
 TEST_F(MailingEndToEndTest, RefusedMessagesAreResentRunByRunUntilNoneIsLeft)
 {
-    SmtpServerPeer::Options options{SmtpServerPeer::EMode::startTLS};
-    options.failDataEvery = 3;
-    SmtpServerPeer peer(options);
-    ASSERT_TRUE(peer.IsRunning());
-    Set(kResendOnErrorKey, "true");
-    mEnvironment->consecutiveErrors = 0;
-    CBrevantoWindow::SetSendTimersForTests(0.05, 0.2);
+    const auto peer = StartResendPeer();
+    ASSERT_TRUE(peer->IsRunning());
     constexpr int kCount = 60;
-    CBrevantoWindow* window = MakeWindow(peer.Port(), RecipientsText(kCount, false));
+    CBrevantoWindow* window = MakeWindow(peer->Port(), RecipientsText(kCount, false));
 
     DataRefusals refusals;
     QList<SInt32> pending;
@@ -529,7 +524,7 @@ TEST_F(MailingEndToEndTest, RefusedMessagesAreResentRunByRunUntilNoneIsLeft)
     EXPECT_EQ(ProgressText(window), "Completed with 0 errors.");
     EXPECT_EQ(Flags(window), std::vector<bool>(kCount, true));
     EXPECT_FALSE(window->mRun.resendPending);
-    QStringList accepted = AcceptedAddresses(peer);
+    QStringList accepted = AcceptedAddresses(*peer);
     accepted.sort();
     EXPECT_EQ(accepted, AllAddresses(kCount));
 }

@@ -27,6 +27,7 @@
 #include <QProcess>
 
 #include <chrono>
+#include <memory>
 
 class MailingRunTest : public MailingWindowTest {
 protected:
@@ -126,6 +127,19 @@ protected:
             LThread::WaitUntil(inCondition, DeadlineAfter(std::chrono::milliseconds(20)));
         }
         return true;
+    }
+
+    // The resend runs' set-up: a STARTTLS peer whose every third DATA fails, "Resend on Error"
+    // on, no consecutive-error limit and short send timers.
+    std::unique_ptr<SmtpServerPeer> StartResendPeer()
+    {
+        SmtpServerPeer::Options options{SmtpServerPeer::EMode::startTLS};
+        options.failDataEvery = 3;
+        auto peer = std::make_unique<SmtpServerPeer>(options);
+        Set(kResendOnErrorKey, "true");
+        mEnvironment->consecutiveErrors = 0;
+        CBrevantoWindow::SetSendTimersForTests(0.05, 0.2);
+        return peer;
     }
 
     // Every envelope recipient the peer accepted, in the order it took them.

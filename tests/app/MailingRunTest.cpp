@@ -124,17 +124,12 @@ TEST_F(MailingRunTest, ConsecutiveFailuresAbortTheRunAndLeaveTheRestFlagged)
 // two (DATA 7 and 8 pass) and, clean at last, puts back the flags the first run started with.
 TEST_F(MailingRunTest, ResendSendsOnlyTheFailedOnesThenRestoresTheFirstRunsFlags)
 {
-    SmtpServerPeer::Options options{EMode::startTLS};
-    options.failDataEvery = 3;
-    SmtpServerPeer peer(options);
-    ASSERT_TRUE(peer.IsRunning());
-    Set(kResendOnErrorKey, "true");
-    mEnvironment->consecutiveErrors = 0;
-    CBrevantoWindow::SetSendTimersForTests(0.05, 0.2);
+    const auto peer = StartResendPeer();
+    ASSERT_TRUE(peer->IsRunning());
     QString list;
     for (char c = 'a'; c <= 'g'; ++c)
         list += QStringLiteral("%1\t%1\t%1@example.org\n").arg(QChar(c));
-    CBrevantoWindow* window = MakeWindow(peer.Port(), list);
+    CBrevantoWindow* window = MakeWindow(peer->Port(), list);
     (*window->mImportSendFlags)[6] = false;  // g stays out throughout
     ASSERT_TRUE(SendAndWait(window, *mPresenter));
 
@@ -145,10 +140,10 @@ TEST_F(MailingRunTest, ResendSendsOnlyTheFailedOnesThenRestoresTheFirstRunsFlags
 
     // The timer starts the resend as the Send command would (the reachability caution again).
     mPresenter->QueueAlert(kAlertStdAlertOKButton);
-    ASSERT_TRUE(WaitWithTimers([&] { return peer.Messages().size() == 6; }, std::chrono::minutes(1)));
+    ASSERT_TRUE(WaitWithTimers([&] { return peer->Messages().size() == 6; }, std::chrono::minutes(1)));
     ASSERT_TRUE(WaitWithTimers([&] { return !window->IsSending() && !window->mRun.resendPending; },
                                std::chrono::minutes(1)));
-    EXPECT_EQ(AcceptedAddresses(peer), (QStringList{"a@example.org", "b@example.org", "d@example.org",
+    EXPECT_EQ(AcceptedAddresses(*peer), (QStringList{"a@example.org", "b@example.org", "d@example.org",
                                                     "e@example.org", "c@example.org", "f@example.org"}));
     EXPECT_EQ(Caption(window, ControlRole::ProgressStatusCaption), "Completed with 0 errors.");
     EXPECT_EQ(Flags(window), (std::vector<bool>{true, true, true, true, true, true, false}));
