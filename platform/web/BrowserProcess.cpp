@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -63,20 +64,24 @@ bool BrowserProcess::Start(const QString& executable, const QStringList& argumen
     const int childWrite = events[1];
     const pid_t parent = getpid();
 
-    // Runs in the child between fork and exec: only async-signal-safe calls. Fresh copies at
-    // 10 and above first, because dup2 onto the same number would keep close-on-exec (and a pipe
-    // end may already sit at 3 or 4).
+    // Runs in the child between its start and exec. Qt starts it as a vfork-like clone that
+    // shares this process's memory, so every call goes straight to the kernel (syscall): no
+    // wrapper that keeps state in the shared memory runs, such as the race detector's in that
+    // build, whose records of this process's descriptors would take the child's dup and close
+    // for the parent's. Fresh copies at 10 and above first, because a dup onto the same number
+    // would keep close-on-exec (and a pipe end may already sit at 3 or 4).
     fProcess.setChildProcessModifier([childRead, childWrite, parent] {
-        const int readCopy = fcntl(childRead, F_DUPFD, 10);
-        const int writeCopy = fcntl(childWrite, F_DUPFD, 10);
-        if (readCopy < 0 || writeCopy < 0 || dup2(readCopy, kChildCommandFd) < 0 || dup2(writeCopy, kChildEventFd) < 0)
-            _exit(127);
-        close(readCopy);
-        close(writeCopy);
-        setpgid(0, 0);
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(127);
+        const long readCopy = syscall(SYS_fcntl, childRead, F_DUPFD, 10);
+        const long writeCopy = syscall(SYS_fcntl, childWrite, F_DUPFD, 10);
+        if (readCopy < 0 || writeCopy < 0 || syscall(SYS_dup3, readCopy, kChildCommandFd, 0) < 0
+            || syscall(SYS_dup3, writeCopy, kChildEventFd, 0) < 0)
+            syscall(SYS_exit_group, 127);
+        syscall(SYS_close, readCopy);
+        syscall(SYS_close, writeCopy);
+        syscall(SYS_setpgid, 0, 0);
+        syscall(SYS_prctl, PR_SET_PDEATHSIG, SIGKILL);
+        if (syscall(SYS_getppid) != parent)
+            syscall(SYS_exit_group, 127);
     });
     fProcess.setProgram(executable);
     fProcess.setArguments(arguments);
