@@ -300,7 +300,10 @@
 
 - (void) onConnectionLost: (NSNotification *) n
 {
-  [self fail: (_timedOut ? [self timeoutText] : @"Connection lost.")];
+  if (_timedOut)
+    return [self fail: [self timeoutText]];
+  NSString *reply = [self replyBeforeHangUp];
+  [self fail: (reply ? [NSString stringWithFormat: @"Connection lost: %@", reply] : @"Connection lost.")];
 }
 
 // Ended before the message was taken (a 421, say): a failure, with the server's last reply.

@@ -262,6 +262,9 @@
 
 - (void) onConnectionLost: (NSNotification *) n
 {
+  NSString *reply = [self replyBeforeHangUp];
+  if (reply != nil)
+    [self log: [NSString stringWithFormat: @"Server Response: %@", reply]];
   [self log: @"Connection lost."];
   _succeeded = NO;
   [self end];

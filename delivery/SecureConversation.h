@@ -58,6 +58,8 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
 - (void) startExplicitTLS;
 - (BOOL) isSSL;
 - (NSString *) lastResponseText;
+// The server's reply that came with its hang-up and that the framework has not parsed (nil: none).
+- (NSString *) replyBeforeHangUp;
 
 // For the subclasses to override.
 - (void) setStatus: (NSString *) theText;

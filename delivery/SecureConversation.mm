@@ -462,6 +462,11 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
   return [text stringByTrimmingCharactersInSet: [NSCharacterSet whitespaceAndNewlineCharacterSet]];
 }
 
+- (NSString *) replyBeforeHangUp
+{
+  return [(SecureSMTPConnection *)_smtp unparsedReply];
+}
+
 - (void) setStatus: (NSString *) theText
 {
 }

@@ -25,6 +25,34 @@
   [super receivedEvent: theData type: theType extra: theExtra forMode: theMode];
 }
 
+- (void) updateRead
+{
+  _bytesBeforeRead = [_rbuf length];
+  [super updateRead];
+  _bytesBeforeRead = [_rbuf length];
+}
+
+- (NSString *) unparsedReply
+{
+  const char *bytes = (const char *)[_rbuf bytes];
+  const NSUInteger first = MIN(_bytesBeforeRead, [_rbuf length]);
+  NSUInteger whole = [_rbuf length];
+  while (whole > first && bytes[whole - 1] != '\n')
+    --whole;
+  if (whole == first)
+    return nil;
+  NSUInteger start = whole - 1;
+  while (start > first && bytes[start - 1] != '\n')
+    --start;
+  if (bytes[start] != '4' && bytes[start] != '5')
+    return nil;
+  NSData *line = [NSData dataWithBytes: bytes + start length: whole - start];
+  NSString *text = [[[NSString alloc] initWithData: line encoding: NSUTF8StringEncoding] autorelease];
+  if (text == nil)
+    text = [[[NSString alloc] initWithData: line encoding: NSISOLatin1StringEncoding] autorelease];
+  return [text stringByTrimmingCharactersInSet: [NSCharacterSet whitespaceAndNewlineCharacterSet]];
+}
+
 // Every command the framework sends passes here; the MAIL command gets the BODY parameter.
 - (void) sendCommand: (SMTPCommand) theCommand arguments: (NSString *) theFormat, ...
 {
