@@ -48,7 +48,9 @@ TEST_F(SecureFaultsTest, EveryServerFaultFailsWithItsStatusLoggedAfterTheRetries
         {"RCPT refused", {"-f", "RCPT"}, "500 5.3.0"},
         {"MAIL deferred", {"-r", "MAIL"}, "450 4.3.0"},
         {"end of data refused", {"-f", "."}, "500 5.3.0"},
+        // The 421 comes in the same read as the hang-up: the reply must not be lost to it.
         {"421 and hang-up", {"-Q", "MAIL"}, "421"},
+        {"421 to the greeting and hang-up", {"-Q", "CONNECT"}, "421"},
         {"drop after end of data", {"-q", "."}, "Connection lost."},
         // The server answers 550 and hangs up while the client writes the message: whether the
         // framework reads the reply or meets the hang-up first is a matter of timing.
