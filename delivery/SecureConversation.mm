@@ -321,13 +321,26 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
   _tlsDescriptor = -1;
 }
 
+// True for an IPv4 or IPv6 address literal, which never goes out as a TLS server name.
+static BOOL IsAddressLiteral(NSString *theHost)
+{
+  const char *host = [theHost UTF8String];
+  unsigned char address[sizeof(struct in6_addr)];
+  return host != NULL && (inet_pton(AF_INET, host, address) == 1 || inet_pton(AF_INET6, host, address) == 1);
+}
+
 // The TLS layer's usual groups in its usual order, but X25519 first: the client's one key
-// share is then X25519, which a server offering it takes at a third of P-256's cost.
+// share is then X25519, which a server offering it takes at a third of P-256's cost. The host
+// name we dial goes out as the server name (SNI): a server that answers for several names on
+// one address shows the certificate of the one asked for, not its default.
 - (NSDictionary *) tlsOptions
 {
-  return [NSDictionary dictionaryWithObjectsAndKeys:
-                         (_acceptAnyCertificate ? @"NO" : @"YES"), GSTLSVerify,
-                         @"NORMAL:-GROUP-ALL:+GROUP-X25519:+GROUP-ALL", GSTLSPriority, nil];
+  NSMutableDictionary *options = [NSMutableDictionary dictionaryWithObjectsAndKeys:
+                                    (_acceptAnyCertificate ? @"NO" : @"YES"), GSTLSVerify,
+                                    @"NORMAL:-GROUP-ALL:+GROUP-X25519:+GROUP-ALL", GSTLSPriority, nil];
+  if ([_serverName length] > 0 && !IsAddressLiteral(_serverName))
+    [options setObject: _serverName forKey: GSTLSServerName];
+  return options;
 }
 
 // The handshake in non-blocking steps. The first runs here, inside the framework's TLS start

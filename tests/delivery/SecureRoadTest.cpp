@@ -152,6 +152,26 @@ TEST_F(SecureRoadTest, ACertificateNamingAnotherHostIsRefusedUnlessAnyIsAccepted
     }
 }
 
+// A host name goes out as the TLS server name, so that a server answering for several names shows
+// the right certificate; an address never does.
+TEST_F(SecureRoadTest, TheHostNameDialledIsTheServerNameAskedFor)
+{
+    for (const auto& [peerMode, tlsMode] :
+         {std::pair{SmtpServerPeer::EMode::startTLS, ESecureTLSMode::startTLS},
+          std::pair{SmtpServerPeer::EMode::implicitTLS, ESecureTLSMode::implicitTLS}}) {
+        SCOPED_TRACE(tlsMode == ESecureTLSMode::startTLS ? "STARTTLS" : "implicit TLS");
+        SmtpServerPeer peer({peerMode});
+        ASSERT_TRUE(peer.IsRunning());
+        for (const char* host : {"localhost", "127.0.0.1"}) {
+            SecureMessageRequest request = RequestFor(peer, tlsMode, ESecureMechanism::plain);
+            request.server.host = host;
+            const SecureMessageOutcome outcome = SendOnThread(request);
+            EXPECT_TRUE(outcome.succeeded) << host << ": " << outcome.message;
+        }
+        EXPECT_EQ(peer.ServerNames(), (QStringList{"localhost", "-"}));
+    }
+}
+
 TEST_F(SecureRoadTest, InterleavedConversationsKeepTheirOwnCertificateChoice)
 {
     SetSecureCAFile("/etc/ssl/certs/ca-certificates.crt");

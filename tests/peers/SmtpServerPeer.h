@@ -129,6 +129,15 @@ public:
         return out;
     }
 
+    // Per TLS handshake, the server name the client asked for ("-": none), in order.
+    QStringList ServerNames() const
+    {
+        QFile log(QString::fromStdString(Spool() + "/server-names.log"));
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+
     // The verbs received, in order ("EHLO", "STARTTLS", "AUTH", ...).
     QStringList Verbs() const
     {

@@ -25,6 +25,7 @@ Spool (--spool DIR; without it nothing is recorded, as the benchmark wants):
   commands.log        one JSON object per client command: session, tls, verb, arg
   message-NNNN.eml    the exact DATA bytes of each accepted message (dot-unstuffed)
   message-NNNN.json   its envelope: mail_from, rcpt_tos, tls, auth (mechanism, login) or null
+  server-names.log    per TLS handshake, the server name the client asked for (SNI), "-" for none
 Each file appears whole (written aside, then renamed).
 """
 import argparse
@@ -70,6 +71,12 @@ class Spool:
         line = json.dumps({"session": session_id, "tls": tls, "verb": verb, "arg": arg})
         with self.lock, open(os.path.join(self.folder, "commands.log"), "a", encoding="utf-8") as log:
             log.write(line + "\n")
+
+    def server_name(self, name):
+        if not self.folder:
+            return
+        with self.lock, open(os.path.join(self.folder, "server-names.log"), "a", encoding="utf-8") as log:
+            log.write((name or "-") + "\n")
 
     def message(self, envelope, tls, auth):
         if not self.folder:
@@ -176,9 +183,11 @@ class Silent(asyncio.Protocol):
         pass
 
 
-def tls_context(args):
+def tls_context(args, spool=None):
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(args.cert, args.key)
+    if spool is not None:
+        context.sni_callback = lambda connection, name, context: spool.server_name(name)
     return context
 
 
@@ -199,10 +208,10 @@ async def serve(args):
                        auth_exclude_mechanism=excluded, loop=loop, timeout=60)
         listen_context = None
         if args.mode == "starttls":
-            options.update(tls_context=tls_context(args), require_starttls=True)
+            options.update(tls_context=tls_context(args, spool), require_starttls=True)
         elif args.mode == "implicit":
             options.update(auth_require_tls=False)
-            listen_context = tls_context(args)
+            listen_context = tls_context(args, spool)
         else:
             options.update(auth_require_tls=False)
         implicit = args.mode == "implicit"
