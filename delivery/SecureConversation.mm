@@ -464,20 +464,25 @@ static BOOL IsAddressLiteral(NSString *theHost)
   [_smtp startTLS];
 }
 
+// A server reply as text (UTF-8, else Latin-1), trimmed; nil for none.
+static NSString *ReplyText(NSData *theReply)
+{
+  if (theReply == nil || [theReply length] == 0)
+    return nil;
+  NSString *text = [[[NSString alloc] initWithData: theReply encoding: NSUTF8StringEncoding] autorelease];
+  if (text == nil)
+    text = [[[NSString alloc] initWithData: theReply encoding: NSISOLatin1StringEncoding] autorelease];
+  return [text stringByTrimmingCharactersInSet: [NSCharacterSet whitespaceAndNewlineCharacterSet]];
+}
+
 - (NSString *) lastResponseText
 {
-  NSData *response = [_smtp lastResponse];
-  if (response == nil || [response length] == 0)
-    return nil;
-  NSString *text = [[[NSString alloc] initWithData: response encoding: NSUTF8StringEncoding] autorelease];
-  if (text == nil)
-    text = [[[NSString alloc] initWithData: response encoding: NSISOLatin1StringEncoding] autorelease];
-  return [text stringByTrimmingCharactersInSet: [NSCharacterSet whitespaceAndNewlineCharacterSet]];
+  return ReplyText([_smtp lastResponse]);
 }
 
 - (NSString *) replyBeforeHangUp
 {
-  return [(SecureSMTPConnection *)_smtp unparsedReply];
+  return ReplyText([(SecureSMTPConnection *)_smtp unparsedRefusal]);
 }
 
 - (void) setStatus: (NSString *) theText

@@ -24,10 +24,10 @@
 // While YES the socket's readiness is left for later: the run loop reports it again once released.
 - (void) setHoldsEvents: (BOOL) theFlag;
 // The last whole reply line read in the current read pass and not yet parsed, when it refuses
-// (4xx or 5xx), trimmed; nil otherwise. A reply that arrives together with the server's hang-up
+// (4xx or 5xx), with its line end; nil otherwise. A reply that arrives together with the server's hang-up
 // (a 421, say) is read in the same pass as the end of the stream, and the framework reports the
 // loss before it parses that reply.
-- (NSString *) unparsedReply;
+- (NSData *) unparsedRefusal;
 @end
 
 // True when the bytes hold one outside 7-bit ASCII.

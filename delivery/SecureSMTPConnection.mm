@@ -32,7 +32,7 @@
   _bytesBeforeRead = [_rbuf length];
 }
 
-- (NSString *) unparsedReply
+- (NSData *) unparsedRefusal
 {
   const char *bytes = (const char *)[_rbuf bytes];
   const NSUInteger first = MIN(_bytesBeforeRead, [_rbuf length]);
@@ -46,11 +46,7 @@
     --start;
   if (bytes[start] != '4' && bytes[start] != '5')
     return nil;
-  NSData *line = [NSData dataWithBytes: bytes + start length: whole - start];
-  NSString *text = [[[NSString alloc] initWithData: line encoding: NSUTF8StringEncoding] autorelease];
-  if (text == nil)
-    text = [[[NSString alloc] initWithData: line encoding: NSISOLatin1StringEncoding] autorelease];
-  return [text stringByTrimmingCharactersInSet: [NSCharacterSet whitespaceAndNewlineCharacterSet]];
+  return [NSData dataWithBytes: bytes + start length: whole - start];
 }
 
 // Every command the framework sends passes here; the MAIL command gets the BODY parameter.
