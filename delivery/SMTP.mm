@@ -201,14 +201,8 @@
     [self tlsHandshakeFailed];
 }
 
-// As the framework ends a failed STARTTLS handshake: the connection counts as lost.
-- (void) tlsHandshakeFailed
+- (void) implicitTLSHandshakeFailed
 {
-  if (_tlsMode != ESecureTLSMode::implicitTLS)
-    {
-      [self connectionLost: nil];
-      return;
-    }
   [self fail: (_timedOut ? [self timeoutText] : @"SSL handshake failed.")];
 }
 

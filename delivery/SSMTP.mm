@@ -131,14 +131,8 @@
     [self tlsHandshakeFailed];
 }
 
-// As the framework ends a failed STARTTLS handshake: the connection counts as lost.
-- (void) tlsHandshakeFailed
+- (void) implicitTLSHandshakeFailed
 {
-  if (_tlsMode != ESecureTLSMode::implicitTLS)
-    {
-      [self connectionLost: nil];
-      return;
-    }
   [self log: (_timedOut ? @"Error Sending Mail Message: Connection timed out" : @"SSL handshake failed.")];
   [self end];
 }

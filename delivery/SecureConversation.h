@@ -63,8 +63,10 @@ std::string SecureStdString(NSString *text);          // UTF-8; "" for nil
 
 // For the subclasses to override.
 - (void) setStatus: (NSString *) theText;
-// The TLS handshake failed or timed out (_timedOut): the conversation ends.
+// The TLS handshake failed or timed out (_timedOut): the conversation ends, after STARTTLS as
+// a lost connection, with implicit TLS as -implicitTLSHandshakeFailed says.
 - (void) tlsHandshakeFailed;
+- (void) implicitTLSHandshakeFailed;
 - (void) idleDeadlinePassed;
 - (void) finish;
 // What -runUntilDone:waitReadable: runs until: the end of the conversation unless overridden.

@@ -493,7 +493,16 @@ static NSString *ReplyText(NSData *theReply)
 {
 }
 
+// As the framework ends a failed STARTTLS handshake: the connection counts as lost.
 - (void) tlsHandshakeFailed
+{
+  if (_tlsMode != ESecureTLSMode::implicitTLS)
+    [self connectionLost: nil];
+  else
+    [self implicitTLSHandshakeFailed];
+}
+
+- (void) implicitTLSHandshakeFailed
 {
   [self finish];
 }
