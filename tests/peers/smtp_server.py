@@ -65,18 +65,17 @@ class Spool:
         if folder:
             os.makedirs(folder, exist_ok=True)
 
-    def command(self, session_id, tls, verb, arg):
+    def append_line(self, name, line):
         if not self.folder:
             return
-        line = json.dumps({"session": session_id, "tls": tls, "verb": verb, "arg": arg})
-        with self.lock, open(os.path.join(self.folder, "commands.log"), "a", encoding="utf-8") as log:
+        with self.lock, open(os.path.join(self.folder, name), "a", encoding="utf-8") as log:
             log.write(line + "\n")
 
+    def command(self, session_id, tls, verb, arg):
+        self.append_line("commands.log", json.dumps({"session": session_id, "tls": tls, "verb": verb, "arg": arg}))
+
     def server_name(self, name):
-        if not self.folder:
-            return
-        with self.lock, open(os.path.join(self.folder, "server-names.log"), "a", encoding="utf-8") as log:
-            log.write((name or "-") + "\n")
+        self.append_line("server-names.log", name or "-")
 
     def message(self, envelope, tls, auth):
         if not self.folder:
