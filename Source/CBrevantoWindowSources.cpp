@@ -3,7 +3,6 @@
 // page's images turned into content-ID attachments.
 #include "CBrevantoWindow.h"
 
-#include "CEnvironment.h"
 #include "CHTTPRequest.h"
 #include "CURL.h"
 #include "ControlValues.h"
@@ -28,12 +27,6 @@ bool StartsWithNoCase(const QString& inText, const char* inPrefix)
 }
 
 bool IsWebAddress(const QString& inURL) { return StartsWithNoCase(inURL, "http://") || StartsWithNoCase(inURL, "https://"); }
-
-void LogLine(const QString& inText)
-{
-    if (gEnvironment)
-        gEnvironment->LogLine(inText.toUtf8().constData());
-}
 
 } // namespace
 

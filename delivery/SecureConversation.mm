@@ -59,6 +59,8 @@ static std::string ResolveIPv4(const std::string &host)
 - (void) continueHandshake: (const std::function<void()> &) theYield
               waitReadable: (const SecureWaitReadable &) theWait;
 - (BOOL) acceptsCertificateOn: (NSFileHandle *) theHandle;
+- (void) forgetCertificateChoice;
+- (void) armWatchdog;
 @end
 
 // The conversation of each socket whose handshake we start (descriptor → unretained
@@ -73,6 +75,11 @@ static NSMutableDictionary *ConversationsByDescriptor()
 
 static IMP gOriginalSSLConnect = NULL;
 
+// The runtime keeps every method as a variadic IMP; the casts go through a plain function
+// pointer type, which the compiler accepts as a deliberate change of type.
+typedef void (*PlainFunction)(void);
+typedef BOOL (*SSLConnectFunction)(id, SEL);
+
 // Runs in place of the TLS handle's -sslConnect. The library's own version spins the run loop
 // in fixed slices of 10 ms or more between handshake steps, which on a fast server costs more
 // than the handshake itself; our conversations drive theirs step by step instead.
@@ -81,7 +88,7 @@ static BOOL SecureSSLConnect(id self, SEL _cmd)
   NSValue *entry = [ConversationsByDescriptor() objectForKey: [NSNumber numberWithInt: [self fileDescriptor]]];
   SecureConversation *conversation = (SecureConversation *)[entry pointerValue];
   if (conversation == nil)
-    return ((BOOL (*)(id, SEL))gOriginalSSLConnect)(self, _cmd);
+    return ((SSLConnectFunction)(PlainFunction)gOriginalSSLConnect)(self, _cmd);
   return [conversation handshakeOn: self];
 }
 
@@ -94,8 +101,9 @@ static void InstallTLSHandshakeHook()
   if (handleClass == Nil || method == NULL)
     return;
   gOriginalSSLConnect = method_getImplementation(method);
-  if (!class_addMethod(handleClass, @selector(sslConnect), (IMP)SecureSSLConnect, method_getTypeEncoding(method)))
-    method_setImplementation(method, (IMP)SecureSSLConnect);
+  IMP replacement = (IMP)(PlainFunction)SecureSSLConnect;
+  if (!class_addMethod(handleClass, @selector(sslConnect), replacement, method_getTypeEncoding(method)))
+    method_setImplementation(method, replacement);
 }
 
 // The longest single wait for the server's bytes: the idle deadline and the watchdog are
@@ -329,7 +337,7 @@ static BOOL IsAddressLiteral(NSString *theHost)
   return host != NULL && (inet_pton(AF_INET, host, address) == 1 || inet_pton(AF_INET6, host, address) == 1);
 }
 
-// The TLS layer's usual groups in its usual order, but X25519 first: the client's one key
+// The TLS layer's usual groups in its usual order, but X25519 first: the client's first key
 // share is then X25519, which a server offering it takes at a third of P-256's cost. The host
 // name we dial goes out as the server name (SNI): a server that answers for several names on
 // one address shows the certificate of the one asked for, not its default.

@@ -266,7 +266,7 @@ OSStatus DataBrowser::SetColumnWidthLimits(DataBrowserPropertyID inProperty, int
 {
     DataBrowserColumn* column = mModel->Column(inProperty);
     if (!column || inMinimum > inMaximum)
-        return column ? paramErr : errDataBrowserPropertyNotFound;
+        return column ? OSStatus(paramErr) : OSStatus(errDataBrowserPropertyNotFound);
     column->minimumWidth = inMinimum;
     column->maximumWidth = inMaximum;
     int width = 0;

@@ -138,8 +138,9 @@ TEST_F(EventsTest, GetURLOpensAWindowWithTheNormalisedHost)
         EXPECT_EQ(URLText(Windows().back()), QString::fromUtf8(entry.shown)) << entry.url;
         // View follows the field; an address without a host is explained, not left blank.
         EXPECT_EQ(IsControlEnabled(Windows().back()->Control(ControlRole::ViewButton)), *entry.shown != 0) << entry.url;
-        if (*entry.shown == 0)
+        if (*entry.shown == 0) {
             EXPECT_TRUE(presenter->Requests().back().message.contains(QString::fromUtf8(entry.url))) << entry.url;
+        }
     }
 }
 

@@ -195,8 +195,9 @@ TEST_F(MailingWindowTest, NewWindowsTakeTheRememberedServerChoices)
         const auto shown = [window](ControlRole inRole) { return IsControlVisible(window->Control(inRole)); };
         const std::string label = std::string(c.useSSL ? "SSL " : "") + c.authentication;
         EXPECT_EQ(GetControl32BitValue(window->Control(ControlRole::UseSSLCheckBox)) == 1, c.sslOn) << label;
-        if (c.sslOn)
+        if (c.sslOn) {
             EXPECT_TRUE(shown(ControlRole::SecureAuthenticationPopup)) << label;
+        }
         EXPECT_EQ(shown(ControlRole::AuthenticationPopup), c.authenticationShown) << label;
         EXPECT_EQ(shown(ControlRole::PopPeriodField), c.popShown) << label;
         EXPECT_EQ(shown(ControlRole::PopPeriodLabel), c.popShown) << label;

@@ -102,8 +102,9 @@ TEST_F(MailingWindowTest, NoMeCardSheetFollowsItsPreference)
         // Without spell checking each editor's set-up beeps once as it hides its spelling button.
         const int setUpBeeps = IsSpellCheckingAvailable() ? 0 : 3;
         EXPECT_EQ(mPresenter->Beeps() - beeps, setUpBeeps + (c.shown ? 1 : 0));
-        if (c.shown)
+        if (c.shown) {
             EXPECT_EQ(SheetController::GetSheetParent(alert), window->GetMainWindow());
+        }
         window->Cleanup();
     }
 

@@ -208,8 +208,9 @@ TEST_F(MailingWindowTest, TextFilesByExtensionOrRecordedType)
         SCOPED_TRACE(c.name);
         const QString path = FolderPath(c.name);
         WriteFile(path, "x");
-        if (c.type != 0)
+        if (c.type != 0) {
             ASSERT_EQ(FSSetTypeCreator(FSRef{path.toStdString()}, &c.type, nullptr), noErr);
+        }
         EXPECT_EQ(IsTextFile(path), c.text);
     }
 }

@@ -528,8 +528,9 @@ TEST_F(MailingDocumentTest, WindowBoundsApplyOnlyWhenTheyTouchTheDisplay)
             EXPECT_NE(shown.topLeft(), setUp.topLeft());
         else
             EXPECT_EQ(shown.topLeft(), setUp.topLeft());
-        if (index == 2)
+        if (index == 2) {
             EXPECT_EQ(shown.left(), 1279) << "applied as stored, not clipped";
+        }
         window->Cleanup();
         DeleteQueued();
     }

@@ -273,11 +273,13 @@ TEST_F(MessageSourcesTest, LocalFilesAndAddressesWithoutAFetch)
         if (c.alert)
             mPresenter->QueueSheet(kSheetOKCommand);
         EXPECT_EQ(window->LoadWebDocument(), c.result) << c.url.toStdString();
-        if (c.type)
+        if (c.type) {
             EXPECT_STREQ(window->mContentType.text, c.type) << c.url.toStdString();
+        }
         ASSERT_EQ(mPresenter->Requests().size(), before + (c.alert ? 1 : 0)) << c.url.toStdString();
-        if (c.alert)
+        if (c.alert) {
             EXPECT_EQ(mPresenter->Requests().back().message, c.alert);
+        }
     }
 }
 

@@ -271,8 +271,9 @@ TEST_F(SourceChoicesTest, MainWindowCommandsReachTheSourceChoices)
         EXPECT_TRUE(CommandRouter::Get().SendWindowCommand(mWindow->GetMainWindow(), c.command));
         ASSERT_FALSE(mPresenter->Requests().empty());
         EXPECT_EQ(mPresenter->Requests().back().kind, c.asked);
-        if (c.message)
+        if (c.message) {
             EXPECT_EQ(LastAlert(), c.message);
+        }
     }
     EXPECT_EQ(mPresenter->PendingAnswers(), 0u);
 

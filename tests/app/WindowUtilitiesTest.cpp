@@ -76,7 +76,7 @@ protected:
         mAsked.clear();
         SetProcessLookup([this, inRunning](OSType inSignature) {
             mAsked.push_back(inSignature);
-            return inRunning.count(inSignature) ? noErr : OSErr(procNotFound);
+            return inRunning.count(inSignature) ? OSErr(noErr) : OSErr(procNotFound);
         });
         return GetFrontBrowserScripts(outTitle, outURL);
     }

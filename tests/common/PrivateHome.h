@@ -52,5 +52,5 @@ private:
         QByteArray value;
     };
     QTemporaryDir mFolder;
-    std::array<Saved, 3> mSaved {{{"XDG_CONFIG_HOME"}, {"XDG_CONFIG_DIRS"}, {"XDG_DATA_HOME"}}};
+    std::array<Saved, 3> mSaved {{{"XDG_CONFIG_HOME", false, {}}, {"XDG_CONFIG_DIRS", false, {}}, {"XDG_DATA_HOME", false, {}}}};
 };

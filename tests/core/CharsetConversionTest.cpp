@@ -23,8 +23,9 @@ TEST(CharsetConversionTest, EncodesExactlyOrNotAtAll)
     for (const auto& test : cases) {
         SCOPED_TRACE(test.charset);
         EXPECT_EQ(EncodeInCharset(test.text, test.charset), test.bytes);
-        if (test.bytes)
+        if (test.bytes) {
             EXPECT_EQ(DecodeFromCharset(*test.bytes, test.charset), test.text);
+        }
     }
 }
 

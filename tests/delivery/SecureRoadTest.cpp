@@ -389,8 +389,9 @@ TEST_F(SecureRoadTest, EightBitBodiesAreDeclaredWhereOfferedAndRefusedElsewhere)
         request.source = source;
         const SecureMessageOutcome outcome = SendOnThread(request);
         EXPECT_EQ(outcome.succeeded, source == sevenBit) << outcome.message;
-        if (source != sevenBit)
+        if (source != sevenBit) {
             EXPECT_NE(outcome.message.find("no 8BITMIME"), std::string::npos) << outcome.message;
+        }
     }
     sink.Stop();
     EXPECT_EQ(sink.MessageCount(), 1);

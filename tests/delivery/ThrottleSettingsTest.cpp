@@ -34,8 +34,9 @@ TEST(ThrottleSettings, ReadsTypeDelayAndBatchFromThePreferences)
         EXPECT_EQ(settings.typeName, one.typeName) << label;
         EXPECT_EQ(settings.delaySeconds, one.delay) << label;
         EXPECT_EQ(settings.batchMode, one.batch) << label;
-        if (one.batch)
+        if (one.batch) {
             EXPECT_EQ(settings.batchSize, one.size) << label;
+        }
     }
     for (const char* key : keys)
         SetPreference(nullptr, CString256(key));

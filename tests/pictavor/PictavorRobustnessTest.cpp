@@ -185,8 +185,9 @@ TEST_F(PictavorRobustnessTest, TheOutputNameAppearsWholeByRenameAndReplacesAPlan
         ASSERT_TRUE(victimFile.open(QIODevice::ReadOnly));
         EXPECT_EQ(victimFile.readAll(), "keep me");
         victimFile.close();
-        if (type == "bmp")
+        if (type == "bmp") {
             EXPECT_EQ(oracle::DecodeWithOracle(runner.OutputFile(type), type).size(), QSize(660, 500));
+        }
     }
 }
 

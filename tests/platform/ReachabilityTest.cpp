@@ -67,8 +67,9 @@ TEST_F(FedSources, DefaultRouteNeedsUpRouteZeroMaskAndUpInterface)
         EXPECT_EQ(Reachability::IPv4DefaultRoute(), c.reachable) << c.routes;
         const auto gateway = InterfaceAddresses::DefaultGateway();
         EXPECT_EQ(gateway.has_value(), c.gateway != nullptr) << c.routes;
-        if (gateway && c.gateway)
+        if (gateway && c.gateway) {
             EXPECT_EQ(*gateway, c.gateway);
+        }
     }
 }
 
