@@ -4,6 +4,9 @@
 #include "ControlValues.h"
 #include "DatesAndTimes.h"
 
+#include <algorithm>
+#include <cmath>
+
 void* CTimeThread::Run()
 {
     const SInt64 start = Clock::Now();
@@ -17,10 +20,12 @@ void* CTimeThread::Run()
                 FormatDuration(UInt32(std::max<SInt64>(0, now - start)), text);
                 SetControlTitleWithCFString(mCaption, QString::fromUtf8(text.buffer ? text.buffer : "", text.length));
             }
-            // Until the clock's next second, or a stop.
-            const double untilNext = 1.0 - (Clock::NowUTC() - std::floor(Clock::NowUTC()));
-            LThread::WaitUntil([this, now] { return IsStopRequested() || Clock::Now() != now; },
-                               Clock::DeadlineAfter(std::max(0.01, untilNext)));
+            // Until the clock's next second, or a stop. The wait asks its condition at every tick,
+            // so the condition reads the clock in UTC: the local time costs a time-zone lookup (a
+            // file status call) each time, a fifth of the work of a mailing waiting in its throttle.
+            const double second = std::floor(Clock::NowUTC());
+            LThread::WaitUntil([this, second] { return IsStopRequested() || std::floor(Clock::NowUTC()) != second; },
+                               Clock::DeadlineAfter(std::max(0.01, second + 1 - Clock::NowUTC())));
             CheckStop();
         }
     } catch (const CStopException&) {
