@@ -4,8 +4,12 @@
 #include "MailingWindowFixture.h"
 
 #include "CEnvironment.h"
+#include "CTimeThread.h"
+#include "Clock.h"
 #include "ControlValues.h"
+#include "Events.h"
 #include "HeaderForms.h"
+#include "LThread.h"
 #include "WorkingFolders.h"
 
 #include <QFile>
@@ -152,6 +156,34 @@ TEST_F(MailingLogsTest, ThrottleCaptionsByModeAndDelay)
         throttle.delaySeconds = c.delay;
         EXPECT_EQ(CBrevantoWindow::ThrottleCaption(throttle), c.caption) << c.type << " " << c.delay;
     }
+}
+
+// The progress sheet's elapsed time follows the program's clock: with the clock stopped, only
+// an advance of the clock moves the caption, so the thread's wait must notice the new second
+// itself (no deadline ends it).
+TEST_F(MailingLogsTest, TheElapsedCaptionFollowsTheProgramClock)
+{
+    struct SystemClockAtEnd {
+        ~SystemClockAtEnd() { Clock::UseSystemClock(); }
+    } atEnd;
+    Clock::SetForTests(QDateTime::currentDateTimeUtc(), 0);
+    auto* window = new CBrevantoWindow();
+    ControlRef caption = window->Control(ControlRole::ElapsedCaption);
+    ASSERT_NE(caption, nullptr);
+    auto* thread = new CTimeThread(caption);
+    window->AdoptThread(thread);
+    thread->Resume();
+    const auto shows = [caption](const char* inText) {
+        return LThread::WaitUntil([&] { return CopyControlTitleAsCFString(caption) == inText; },
+                                  DeadlineAfter(std::chrono::seconds(10)));
+    };
+    EXPECT_TRUE(shows("0")) << CopyControlTitleAsCFString(caption).toStdString();
+    Clock::AdvanceForTests(65);
+    EXPECT_TRUE(shows("1 min 5 secs ")) << CopyControlTitleAsCFString(caption).toStdString();
+    Clock::AdvanceForTests(3600);
+    EXPECT_TRUE(shows("1 hr 1 min 5 secs ")) << CopyControlTitleAsCFString(caption).toStdString();
+    window->Cleanup();
+    EXPECT_EQ(gThreadList.Count(), 0);
 }
 
 TEST_F(MailingLogsTest, ReportNamesStartWithTheSubjectAndStayOneFileName)
