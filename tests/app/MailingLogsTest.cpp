@@ -1,6 +1,7 @@
 // The logs of a mailing: the header block in the application log and on the progress sheet,
-// the throttle caption, report and raw-source file names, the HTML report with its summary and
-// rows (escaped, sorted or in delivery order), and the raw source read back by Python's email.
+// the throttle and elapsed-time captions, report and raw-source file names, the HTML report with
+// its summary and rows (escaped, sorted or in delivery order), and the raw source read back by
+// Python's email.
 #include "MailingWindowFixture.h"
 
 #include "CEnvironment.h"
