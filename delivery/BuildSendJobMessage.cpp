@@ -4,12 +4,14 @@
 #include "CEnvironment.h"
 #include "CMailMessage.h"
 #include "HeaderForms.h"
+#include "InterfaceAddresses.h"
 #include "MessageBuildSources.h"
 #include "PreferenceGetters.h"
 #include "Preferences.h"
 #include "TextEncodings.h"
 
-#include <arpa/inet.h>
+#include <sys/socket.h>
+
 #include <cctype>
 #include <cstring>
 #include <memory>
@@ -305,10 +307,10 @@ std::string MessageIDDomain(const std::string& host)
     std::string literal = host;
     if (literal.size() > 2 && literal.front() == '[' && literal.back() == ']')
         literal = literal.substr(1, literal.size() - 2);
-    unsigned char address[sizeof(in6_addr)];
-    if (inet_pton(AF_INET, literal.c_str(), address) == 1)
+    const int family = InterfaceAddresses::AddressFamilyOf(literal);
+    if (family == AF_INET)
         return "[" + literal + "]";
-    if (inet_pton(AF_INET6, literal.c_str(), address) == 1)
+    if (family == AF_INET6)
         return "[IPv6:" + literal + "]";
     std::vector<std::string> labels(1);
     for (char c : host) {

@@ -1,5 +1,6 @@
 // Shared conversation machinery of SMTP and SSMTP (see SecureConversation.h).
 #import "SecureConversation.h"
+#include "InterfaceAddresses.h"
 #import "SecureSMTPConnection.h"
 #import "SecureTLSHandle.h"
 
@@ -329,14 +330,6 @@ static BOOL CertificateNamesHost(NSFileHandle *theHandle, NSString *theHost)
   _tlsDescriptor = -1;
 }
 
-// True for an IPv4 or IPv6 address literal, which never goes out as a TLS server name.
-static BOOL IsAddressLiteral(NSString *theHost)
-{
-  const char *host = [theHost UTF8String];
-  unsigned char address[sizeof(struct in6_addr)];
-  return host != NULL && (inet_pton(AF_INET, host, address) == 1 || inet_pton(AF_INET6, host, address) == 1);
-}
-
 // The TLS layer's usual groups in its usual order, but X25519 first: the client's first key
 // share is then X25519, which a server offering it takes at a third of P-256's cost. The host
 // name we dial goes out as the server name (SNI): a server that answers for several names on
@@ -346,7 +339,8 @@ static BOOL IsAddressLiteral(NSString *theHost)
   NSMutableDictionary *options = [NSMutableDictionary dictionaryWithObjectsAndKeys:
                                     (_acceptAnyCertificate ? @"NO" : @"YES"), GSTLSVerify,
                                     @"NORMAL:-GROUP-ALL:+GROUP-X25519:+GROUP-ALL", GSTLSPriority, nil];
-  if ([_serverName length] > 0 && !IsAddressLiteral(_serverName))
+  // An IPv4 or IPv6 address never goes out as a server name.
+  if ([_serverName length] > 0 && InterfaceAddresses::AddressFamilyOf(SecureStdString(_serverName)) == 0)
     [options setObject: _serverName forKey: GSTLSServerName];
   return options;
 }

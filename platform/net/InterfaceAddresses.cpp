@@ -97,6 +97,16 @@ std::optional<std::string> InterfaceAddresses::DefaultInterface()
     return route->interfaceName;
 }
 
+int InterfaceAddresses::AddressFamilyOf(const std::string& text)
+{
+    unsigned char address[sizeof(in6_addr)];
+    if (inet_pton(AF_INET, text.c_str(), address) == 1)
+        return AF_INET;
+    if (inet_pton(AF_INET6, text.c_str(), address) == 1)
+        return AF_INET6;
+    return 0;
+}
+
 std::string InterfaceAddresses::HostNameForAddress(const std::string& numericAddress)
 {
     sockaddr_storage storage {};

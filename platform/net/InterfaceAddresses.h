@@ -33,6 +33,9 @@ public:
     // The interface of that route; nullopt without one.
     static std::optional<std::string> DefaultInterface();
 
+    // AF_INET or AF_INET6 when `text` is a numeric address of that family ("192.0.2.1", "::1");
+    // 0 for anything else (a host name, an address in brackets).
+    static int AddressFamilyOf(const std::string& text);
     // The host name `numericAddress` resolves to; empty when it has none (or on failure).
     static std::string HostNameForAddress(const std::string& numericAddress);
 };
