@@ -117,12 +117,7 @@ public:
     std::vector<Command> Commands() const
     {
         std::vector<Command> out;
-        QFile log(QString::fromStdString(Spool() + "/commands.log"));
-        if (!log.open(QIODevice::ReadOnly))
-            return out;
-        for (const QByteArray& line : log.readAll().split('\n')) {
-            if (line.isEmpty())
-                continue;
+        for (const QByteArray& line : SpoolLines("commands.log")) {
             const QJsonObject o = QJsonDocument::fromJson(line).object();
             out.push_back({o["session"].toInt(), o["tls"].toBool(), o["verb"].toString(), o["arg"].toString()});
         }
@@ -132,10 +127,10 @@ public:
     // Per TLS handshake, the server name the client asked for ("-": none), in order.
     QStringList ServerNames() const
     {
-        QFile log(QString::fromStdString(Spool() + "/server-names.log"));
-        if (!log.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+        QStringList names;
+        for (const QByteArray& line : SpoolLines("server-names.log"))
+            names << QString::fromUtf8(line);
+        return names;
     }
 
     // The verbs received, in order ("EHLO", "STARTTLS", "AUTH", ...).
@@ -148,6 +143,17 @@ public:
     }
 
 private:
+    // The non-empty lines of one of the spool's line logs (none before the file exists).
+    QList<QByteArray> SpoolLines(const std::string& name) const
+    {
+        QFile log(QString::fromStdString(Spool() + "/" + name));
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        QList<QByteArray> lines = log.readAll().split('\n');
+        lines.removeAll(QByteArray());
+        return lines;
+    }
+
     static std::string ModeName(EMode mode)
     {
         switch (mode) {
