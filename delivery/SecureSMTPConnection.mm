@@ -29,6 +29,7 @@
 {
   _bytesBeforeRead = [_rbuf length];
   [super updateRead];
+  // Between passes nothing read counts as unparsed.
   _bytesBeforeRead = [_rbuf length];
 }
 
